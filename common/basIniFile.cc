@@ -1,0 +1,514 @@
+#include "common/basIniFile.h"
+
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <span>
+#include <system_error>
+#include <utility>
+
+#include "common/Text.h"
+
+namespace quarvel {
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+std::string_view TrimBlanks(std::string_view s) {
+  std::size_t b = 0;
+  std::size_t e = s.size();
+  while (b < e && s[b] == ' ') ++b;
+  while (e > b && s[e - 1] == ' ') --e;
+  return s.substr(b, e - b);
+}
+
+// What a line (without its line end) is. Reading and writing share this, so a
+// writer finds exactly the section and key a reader would.
+enum class LineKind : std::uint8_t { kOther, kHeader, kKey };
+
+struct LineShape {
+  LineKind kind = LineKind::kOther;
+  std::string_view name;       // section or key name, trimmed
+  std::size_t valueBegin = 0;  // key lines: offset just past the "="
+};
+
+LineShape Classify(std::string_view line) {
+  std::size_t b = 0;
+  while (b < line.size() && line[b] == ' ') ++b;
+  if (b == line.size()) return {};
+  if (line[b] == '[') {
+    const std::size_t close = line.find(']', b + 1);
+    if (close != npos) {
+      return {LineKind::kHeader, TrimBlanks(line.substr(b + 1, close - b - 1)), 0};
+    }
+  }
+  const std::size_t eq = line.find('=', b);
+  if (eq == npos) return {};
+  std::string_view name = line.substr(b, eq - b);
+  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  return {LineKind::kKey, name, eq + 1};
+}
+
+std::string_view CutToMaxChars(std::string_view s) {
+  // A character takes one to four bytes: short texts need no count, and the
+  // characters that stay lie within the first 4 * kIniValueMaxChars bytes.
+  constexpr std::size_t kMaxBytes = 4 * kIniValueMaxChars;
+  if (s.size() <= kIniValueMaxChars) return s;
+  const std::u32string chars = text::DecodeUtf8(s.substr(0, kMaxBytes));
+  if (chars.size() <= kIniValueMaxChars && s.size() <= kMaxBytes) return s;
+  std::size_t bytes = 0;
+  for (std::size_t i = 0; i < kIniValueMaxChars && i < chars.size(); ++i) {
+    const char32_t c = chars[i];
+    bytes += (c < 0x80 || (c >= 0xDC80 && c <= 0xDCFF)) ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+  }
+  return s.substr(0, bytes);
+}
+
+std::string_view ValueAsRead(std::string_view raw) {
+  std::string_view v = TrimBlanks(raw);
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
+    v = v.substr(1, v.size() - 2);
+  }
+  return CutToMaxChars(v);
+}
+
+// FNV-1a over the ASCII-lowered name; names with other bytes get 0 ("unknown")
+// because their folding needs ICU. It lets a lookup skip most sections cheaply.
+std::uint32_t NameHash(std::string_view name) {
+  std::uint32_t h = 2166136261u;
+  for (char ch : name) {
+    auto c = static_cast<unsigned char>(ch);
+    if (c >= 0x80) return 0;
+    if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + ('a' - 'A'));
+    h = (h ^ c) * 16777619u;
+  }
+  return h;
+}
+
+bool SameName(std::string_view a, std::string_view b) { return text::EqualsIgnoreCase(a, b); }
+
+// ---------------------------------------------------------------------------
+// File access
+
+std::string ErrnoText(int err) { return std::generic_category().message(err); }
+
+[[noreturn]] void Fail(const std::string& filePath, const std::string& what) {
+  throw IniError("INI file '" + filePath + "': " + what);
+}
+
+enum class ReadResult : std::uint8_t { kOk, kMissing, kFailed };
+
+struct FileContent {
+  ReadResult result = ReadResult::kFailed;
+  int error = 0;
+  std::string bytes;
+  struct stat st {};  // when kOk
+};
+
+FileContent ReadWholeFile(const std::string& filePath) {
+  FileContent out;
+  const int fd = ::open(filePath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    out.error = errno;
+    out.result = out.error == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
+    return out;
+  }
+  if (::fstat(fd, &out.st) != 0) {
+    out.error = errno;
+    ::close(fd);
+    return out;
+  }
+  std::size_t used = 0;
+  out.bytes.resize(out.st.st_size > 0 ? static_cast<std::size_t>(out.st.st_size) : 0);
+  for (;;) {
+    if (used == out.bytes.size()) out.bytes.resize(used + 4096);  // grew meanwhile, or /proc
+    const ssize_t n = ::read(fd, out.bytes.data() + used, out.bytes.size() - used);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      out.error = errno;
+      ::close(fd);
+      out.bytes.clear();
+      return out;
+    }
+    if (n == 0) break;
+    used += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  out.bytes.resize(used);
+  out.result = ReadResult::kOk;
+  return out;
+}
+
+// The file a path names, so that writing through a symbolic link updates the
+// file it points to instead of replacing the link.
+std::string ResolveLink(const std::string& filePath) {
+  struct stat st {};
+  if (::lstat(filePath.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return filePath;
+  char* real = ::realpath(filePath.c_str(), nullptr);
+  if (real == nullptr) return filePath;  // dangling: the link itself gets replaced
+  std::string resolved(real);
+  std::free(real);
+  return resolved;
+}
+
+std::uint64_t Nonce(int attempt) {
+  std::uint64_t n = 0;
+  if (::getrandom(&n, sizeof n, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof n)) {
+    // O_EXCL keeps names unique anyway; randomness only avoids retries.
+    n = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+        (static_cast<std::uint64_t>(::getpid()) << 32) ^ static_cast<std::uint64_t>(attempt);
+  }
+  return n;
+}
+
+std::string TempPathFor(const std::string& filePath, std::uint64_t nonce) {
+  const std::size_t slash = filePath.rfind('/');
+  const std::string dir = slash == npos ? std::string() : filePath.substr(0, slash + 1);
+  const std::string base = slash == npos ? filePath : filePath.substr(slash + 1);
+  char suffix[24];
+  std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(nonce));
+  return dir + "." + base + suffix;
+}
+
+// Writes `content` to a new file beside the target and renames it over the
+// target, so readers never see a half-written file.
+void ReplaceFile(const std::string& filePath, std::string_view content,
+                 const struct stat* existing) {
+  std::string tempPath;
+  int fd = -1;
+  for (int attempt = 0; attempt < 64 && fd < 0; ++attempt) {
+    tempPath = TempPathFor(filePath, Nonce(attempt));
+    // 0666 lets the umask decide for a new file, as for any other created file.
+    fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) {
+      Fail(filePath, "cannot create temporary file '" + tempPath + "': " + ErrnoText(errno));
+    }
+  }
+  if (fd < 0) Fail(filePath, "cannot create a temporary file beside it");
+
+  auto abandon = [&](const std::string& what) {
+    const int err = errno;
+    if (fd >= 0) ::close(fd);
+    ::unlink(tempPath.c_str());
+    Fail(filePath, what + ": " + ErrnoText(err));
+  };
+  if (existing != nullptr) {
+    // Ownership carries over where the process may set it; permissions always.
+    (void)!::fchown(fd, existing->st_uid, existing->st_gid);
+    if (::fchmod(fd, existing->st_mode & 07777) != 0) abandon("cannot set permissions");
+  }
+  for (std::size_t done = 0; done < content.size();) {
+    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+    if (n <= 0) {
+      if (n < 0 && errno == EINTR) continue;
+      if (n == 0) errno = EIO;
+      abandon("cannot write temporary file '" + tempPath + "'");
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (::fsync(fd) != 0) abandon("cannot flush temporary file '" + tempPath + "'");
+  const int closed = ::close(fd);
+  fd = -1;
+  if (closed != 0) abandon("cannot close temporary file '" + tempPath + "'");
+  if (::rename(tempPath.c_str(), filePath.c_str()) != 0) abandon("cannot replace the file");
+
+  // Makes the rename itself durable; the new content is in place either way.
+  const std::size_t slash = filePath.rfind('/');
+  const std::string dir = slash == npos ? "." : slash == 0 ? "/" : filePath.substr(0, slash);
+  const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Editing
+
+bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != npos; }
+
+void CheckSection(std::string_view section, const std::string& filePath) {
+  if (HasLineBreak(section)) Fail(filePath, "refused: section name holds a line break");
+  const std::string_view name = TrimBlanks(section);
+  if (name.empty()) Fail(filePath, "refused: empty section name");
+  if (name.find(']') != npos) Fail(filePath, "refused: section name holds \"]\"");
+}
+
+void CheckWrite(std::string_view section, std::string_view key, std::string_view value,
+                const std::string& filePath) {
+  CheckSection(section, filePath);
+  if (HasLineBreak(key)) Fail(filePath, "refused: key name holds a line break");
+  if (HasLineBreak(value)) Fail(filePath, "refused: value holds a line break");
+  const std::string_view name = TrimBlanks(key);
+  if (name.empty()) Fail(filePath, "refused: empty key name");
+  if (name.find('=') != npos) Fail(filePath, "refused: key name holds \"=\"");
+  if (name.front() == '[') Fail(filePath, "refused: key name starts with \"[\"");
+}
+
+// The file as lines, each keeping its own line end, so that untouched lines
+// come back byte for byte.
+class Document {
+ public:
+  explicit Document(std::string_view text) {
+    if (text.starts_with(kBom)) {
+      bom_ = true;
+      text.remove_prefix(kBom.size());
+    }
+    while (!text.empty()) {
+      const std::size_t lf = text.find('\n');
+      std::string_view body = text.substr(0, lf);
+      std::string_view end;
+      if (body.ends_with('\r')) {
+        body.remove_suffix(1);
+        end = lf == npos ? "\r" : "\r\n";
+      } else {
+        end = lf == npos ? "" : "\n";
+      }
+      lines_.push_back(MakeLine(std::string(body), end));
+      text.remove_prefix(lf == npos ? text.size() : lf + 1);
+    }
+    eol_ = !lines_.empty() && lines_.front().end == "\r\n" ? "\r\n" : "\n";
+  }
+
+  void Write(std::string_view section, std::string_view key, std::string_view value) {
+    section = TrimBlanks(section);
+    key = TrimBlanks(key);
+    std::size_t i = 0;
+    while (i < lines_.size() && !IsHeaderNamed(lines_[i], section)) ++i;
+    if (i == lines_.size()) {
+      EndLastLine();
+      lines_.push_back(MakeLine("[" + std::string(section) + "]", eol_));
+      lines_.push_back(MakeLine(std::string(key) + "=" + std::string(value), eol_));
+      return;
+    }
+    std::size_t last = i;  // the header, or the section's last key line
+    for (std::size_t j = i + 1; j < lines_.size() && lines_[j].kind != LineKind::kHeader; ++j) {
+      Line& line = lines_[j];
+      if (line.kind != LineKind::kKey) continue;
+      if (SameName(NameOf(line), key)) {
+        // Keeps the key as spelled and the blanks after "=".
+        std::size_t keep = line.valueBegin;
+        while (keep < line.body.size() && line.body[keep] == ' ') ++keep;
+        line.body.replace(keep, npos, value);
+        return;
+      }
+      last = j;
+    }
+    if (lines_[last].end.empty() || lines_[last].end == "\r") EndLine(lines_[last]);
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(last + 1),
+                  MakeLine(std::string(key) + "=" + std::string(value), eol_));
+  }
+
+  void DeleteSection(std::string_view section) {
+    section = TrimBlanks(section);
+    bool dropping = false;
+    std::erase_if(lines_, [&](const Line& line) {
+      if (line.kind == LineKind::kHeader) dropping = IsHeaderNamed(line, section);
+      return dropping;
+    });
+  }
+
+  [[nodiscard]] std::string Text() const {
+    std::size_t size = bom_ ? kBom.size() : 0;
+    for (const Line& line : lines_) size += line.body.size() + line.end.size();
+    std::string out;
+    out.reserve(size);
+    if (bom_) out.append(kBom);
+    for (const Line& line : lines_) {
+      out.append(line.body);
+      out.append(line.end);
+    }
+    return out;
+  }
+
+ private:
+  struct Line {
+    std::string body;
+    std::string_view end;  // "", "\r" (last line only), "\n" or "\r\n"
+    LineKind kind;
+    std::size_t nameBegin, nameLength, valueBegin;
+  };
+
+  static Line MakeLine(std::string body, std::string_view end) {
+    const LineShape shape = Classify(body);
+    const std::size_t nameBegin = shape.kind == LineKind::kOther
+                                      ? 0
+                                      : static_cast<std::size_t>(shape.name.data() - body.data());
+    return {std::move(body), end, shape.kind, nameBegin, shape.name.size(), shape.valueBegin};
+  }
+
+  static std::string_view NameOf(const Line& line) {
+    return std::string_view(line.body).substr(line.nameBegin, line.nameLength);
+  }
+
+  static bool IsHeaderNamed(const Line& line, std::string_view name) {
+    return line.kind == LineKind::kHeader && SameName(NameOf(line), name);
+  }
+
+  void EndLine(Line& line) const { line.end = line.end == "\r" ? "\r\n" : eol_; }
+
+  void EndLastLine() {
+    if (!lines_.empty() && (lines_.back().end.empty() || lines_.back().end == "\r")) {
+      EndLine(lines_.back());
+    }
+  }
+
+  bool bom_ = false;
+  std::string_view eol_;
+  std::vector<Line> lines_;
+};
+
+struct Edit {
+  bool deleteSection;
+  std::string_view section, key, value;
+};
+
+void Apply(const std::string& filePath, std::span<const Edit> edits) {
+  if (filePath.empty()) Fail(filePath, "no file name");
+  const std::string target = ResolveLink(filePath);
+  FileContent file = ReadWholeFile(target);
+  if (file.result == ReadResult::kFailed) {
+    Fail(filePath, "cannot read it: " + ErrnoText(file.error));
+  }
+  Document doc(file.bytes);
+  for (const Edit& c : edits) {
+    if (c.deleteSection) {
+      doc.DeleteSection(c.section);
+    } else {
+      doc.Write(c.section, c.key, c.value);
+    }
+  }
+  const std::string updated = doc.Text();
+  if (updated == file.bytes) return;  // also keeps a missing file missing
+  ReplaceFile(target, updated, file.result == ReadResult::kOk ? &file.st : nullptr);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+std::string ReadIniValue(std::string_view section, std::string_view key,
+                         std::string_view defaultValue, const std::string& filePath) {
+  return IniSnapshot::Load(filePath).Read(section, key, defaultValue);
+}
+
+void WriteIniValue(std::string_view section, std::string_view key, std::string_view value,
+                   const std::string& filePath) {
+  CheckWrite(section, key, value, filePath);
+  const Edit edit{false, section, key, value};
+  Apply(filePath, {&edit, 1});
+}
+
+void DeleteIniSection(std::string_view section, const std::string& filePath) {
+  CheckSection(section, filePath);
+  const Edit edit{true, section, {}, {}};
+  Apply(filePath, {&edit, 1});
+}
+
+IniBatch::IniBatch(std::string filePath) : filePath_(std::move(filePath)) {}
+
+IniBatch& IniBatch::Write(std::string_view section, std::string_view key, std::string_view value) {
+  CheckWrite(section, key, value, filePath_);
+  changes_.push_back({false, std::string(section), std::string(key), std::string(value)});
+  return *this;
+}
+
+IniBatch& IniBatch::DeleteSection(std::string_view section) {
+  CheckSection(section, filePath_);
+  changes_.push_back({true, std::string(section), {}, {}});
+  return *this;
+}
+
+void IniBatch::Commit() {
+  std::vector<Edit> edits;
+  edits.reserve(changes_.size());
+  for (const Change& c : changes_) edits.push_back({c.deleteSection, c.section, c.key, c.value});
+  Apply(filePath_, edits);
+  changes_.clear();
+}
+
+// ---------------------------------------------------------------------------
+
+IniSnapshot IniSnapshot::Load(const std::string& filePath) {
+  FileContent file = ReadWholeFile(filePath);
+  if (file.result != ReadResult::kOk) return {};
+  return FromText(std::move(file.bytes));
+}
+
+IniSnapshot IniSnapshot::Parse(std::string_view text) { return FromText(std::string(text)); }
+
+IniSnapshot IniSnapshot::FromText(std::string text) {
+  auto parsed = std::make_shared<Parsed>();
+  parsed->text = std::move(text);
+  std::string_view rest = parsed->text;
+  if (rest.starts_with(kBom)) rest.remove_prefix(kBom.size());
+  // Enough for lines of 16 bytes on average (rule lines are longer), so entries
+  // rarely move; untouched capacity costs no memory pages.
+  parsed->entries.reserve(rest.size() / 16 + 4);
+  std::vector<std::size_t> firstEntry;  // per section
+  const char* p = rest.data();
+  const char* const end = p + rest.size();
+  while (p < end) {
+    const auto* lf =
+        static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+    const char* lineEnd = lf != nullptr ? lf : end;
+    const char* next = lf != nullptr ? lf + 1 : end;
+    if (lineEnd > p && lineEnd[-1] == '\r') --lineEnd;
+    const std::string_view line(p, static_cast<std::size_t>(lineEnd - p));
+    p = next;
+    const LineShape shape = Classify(line);
+    if (shape.kind == LineKind::kHeader) {
+      parsed->sections.push_back({shape.name, NameHash(shape.name), {}});
+      firstEntry.push_back(parsed->entries.size());
+    } else if (shape.kind == LineKind::kKey && !firstEntry.empty()) {
+      // Keys before the first header belong to no section.
+      parsed->entries.emplace_back(shape.name, ValueAsRead(line.substr(shape.valueBegin)));
+    }
+  }
+  firstEntry.push_back(parsed->entries.size());
+  for (std::size_t i = 0; i < parsed->sections.size(); ++i) {
+    parsed->sections[i].entries =
+        EntryList(parsed->entries).subspan(firstEntry[i], firstEntry[i + 1] - firstEntry[i]);
+  }
+  IniSnapshot snap;
+  snap.parsed_ = std::move(parsed);
+  return snap;
+}
+
+const IniSnapshot::Section* IniSnapshot::FindSection(std::string_view section) const {
+  if (parsed_ == nullptr) return nullptr;
+  section = TrimBlanks(section);
+  const std::uint32_t hash = NameHash(section);
+  for (const Section& s : parsed_->sections) {
+    if ((hash == 0 || s.nameHash == 0 || s.nameHash == hash) && SameName(s.name, section)) {
+      return &s;
+    }
+  }
+  return nullptr;
+}
+
+const IniSnapshot::EntryList* IniSnapshot::Entries(std::string_view section) const {
+  const Section* s = FindSection(section);
+  return s != nullptr ? &s->entries : nullptr;
+}
+
+std::string IniSnapshot::Read(std::string_view section, std::string_view key,
+                              std::string_view defaultValue) const {
+  if (const Section* s = FindSection(section)) {
+    key = TrimBlanks(key);
+    for (const auto& [name, value] : s->entries) {
+      if (SameName(name, key)) return std::string(value);
+    }
+  }
+  return std::string(CutToMaxChars(defaultValue));
+}
+
+}  // namespace quarvel
