@@ -1,0 +1,271 @@
+#include "sink/MemoryStore.h"
+
+#include <utility>
+
+#include "platform/PlatformError.h"
+
+namespace quarvel::sink {
+
+namespace {
+
+using platform::PlatformError;
+
+std::string ParentOf(const std::string& url) {
+  const auto slash = url.rfind('/');
+  return slash == std::string::npos ? std::string() : url.substr(0, slash);
+}
+
+// The store knows a property tag by both of its spellings, "0x001A001E" and
+// "x001A001E"; one key per property keeps them the same property here too.
+std::string Canonical(const std::string& name) {
+  static constexpr std::string_view kTagPrefix = "http://schemas.microsoft.com/mapi/proptag/0x";
+  if (name.starts_with(kTagPrefix)) {
+    return std::string(kTagPrefix.substr(0, kTagPrefix.size() - 2)) + "x" +
+           name.substr(kTagPrefix.size());
+  }
+  return name;
+}
+
+[[noreturn]] void NotFound(const std::string& what) {
+  throw PlatformError(platform::kErrNotFound, "object not found: " + what);
+}
+
+}  // namespace
+
+class MemoryMessageStream : public MessageStream {
+ public:
+  MemoryMessageStream(MemoryStore& store, std::string text)
+      : store_(store), text_(std::move(text)) {}
+
+  std::string ReadText() override {
+    return position_ >= text_.size() ? std::string() : text_.substr(position_);
+  }
+  void SetPosition(std::size_t position) override {
+    if (position > text_.size()) {
+      throw PlatformError(platform::kErrInvalidArgument, "stream position past the end");
+    }
+    position_ = position;
+  }
+  void WriteText(const std::string& text) override {
+    text_.replace(position_, std::min(text.size(), text_.size() - position_), text);
+    position_ += text.size();
+  }
+  void SaveToFile(const std::string& path) override {
+    std::lock_guard lock(store_.mutex_);
+    if (!store_.files_.emplace(path, text_).second) {
+      throw PlatformError(platform::kErrFileExists, "file exists: " + path);
+    }
+  }
+
+ private:
+  MemoryStore& store_;
+  std::string text_;
+  std::size_t position_ = 0;
+};
+
+class MemoryRecord : public StoreAccess {
+ public:
+  MemoryRecord(MemoryStore& store, std::string url) : store_(store), url_(std::move(url)) {}
+
+  std::string ReadProperty(const std::string& rawName) override {
+    const auto name = Canonical(rawName);
+    std::lock_guard lock(store_.mutex_);
+    if (const auto pending = pending_.find(name); pending != pending_.end()) {
+      return pending->second.value_or(std::string());
+    }
+    const auto& properties = Item().properties;
+    const auto found = properties.find(name);
+    return found == properties.end() ? std::string() : found->second;
+  }
+
+  void AppendProperty(const std::string& rawName, const std::string& value) override {
+    const auto name = Canonical(rawName);
+    std::lock_guard lock(store_.mutex_);
+    if (ExistsLocked(name)) {
+      throw PlatformError(platform::kErrObjectAlreadyInCollection,
+                          "object already in collection: " + name);
+    }
+    // A fixed-length string field of 256 characters keeps no more than that.
+    pending_[name] = value.substr(0, 256);
+  }
+
+  void SetProperty(const std::string& rawName, const std::string& value) override {
+    const auto name = Canonical(rawName);
+    std::lock_guard lock(store_.mutex_);
+    RequireOpen();
+    pending_[name] = value;
+  }
+
+  void DeleteProperty(const std::string& rawName) override {
+    const auto name = Canonical(rawName);
+    std::lock_guard lock(store_.mutex_);
+    if (!ExistsLocked(name)) {
+      throw PlatformError(platform::kErrItemNotFoundInCollection,
+                          "item not found in collection: " + name);
+    }
+    pending_[name] = std::nullopt;
+  }
+
+  void UpdateFields() override {
+    std::lock_guard lock(store_.mutex_);
+    auto& properties = Item().properties;
+    for (auto& [name, value] : pending_) {
+      if (value) {
+        properties[name] = *value;
+      } else {
+        properties.erase(name);
+      }
+    }
+    pending_.clear();
+  }
+
+  std::string ParentURL() override {
+    std::lock_guard lock(store_.mutex_);
+    RequireOpen();
+    return ParentOf(url_);
+  }
+
+  void Close() override {
+    open_ = false;
+    pending_.clear();
+  }
+
+  void OpenReadWrite(const std::string& itemUrl) override {
+    std::lock_guard lock(store_.mutex_);
+    if (!store_.items_.contains(itemUrl)) NotFound(itemUrl);
+    url_ = itemUrl;
+    open_ = true;
+    pending_.clear();
+  }
+
+  void DeleteRecord() override {
+    std::lock_guard lock(store_.mutex_);
+    RequireOpen();
+    if (store_.items_.erase(url_) == 0) NotFound(url_);
+    open_ = false;
+  }
+
+  void MoveRecord(const std::string& sourceUrl, const std::string& destinationUrl) override {
+    std::lock_guard lock(store_.mutex_);
+    const auto source = store_.items_.find(sourceUrl);
+    if (source == store_.items_.end()) NotFound(sourceUrl);
+    if (!store_.folders_.contains(ParentOf(destinationUrl))) NotFound(ParentOf(destinationUrl));
+    auto item = std::move(source->second);
+    store_.items_.erase(source);
+    store_.items_[destinationUrl] = std::move(item);
+  }
+
+  std::string FolderEmailAddress(const std::string& folderUrl) override {
+    std::lock_guard lock(store_.mutex_);
+    const auto folder = store_.folders_.find(folderUrl);
+    if (folder == store_.folders_.end()) NotFound(folderUrl);
+    return folder->second;
+  }
+
+  std::unique_ptr<MessageStream> OpenMessageStream(const std::string& itemUrl) override {
+    std::lock_guard lock(store_.mutex_);
+    const auto item = store_.items_.find(itemUrl);
+    if (item == store_.items_.end()) NotFound(itemUrl);
+    return std::make_unique<MemoryMessageStream>(store_, item->second.message);
+  }
+
+ private:
+  void RequireOpen() const {
+    if (!open_) throw PlatformError(platform::kErrFail, "the record is closed");
+  }
+
+  MemoryStore::Item& Item() {
+    RequireOpen();
+    const auto item = store_.items_.find(url_);
+    if (item == store_.items_.end()) NotFound(url_);
+    return item->second;
+  }
+
+  bool ExistsLocked(const std::string& name) {
+    if (const auto pending = pending_.find(name); pending != pending_.end()) {
+      return pending->second.has_value();
+    }
+    return Item().properties.contains(name);
+  }
+
+  MemoryStore& store_;
+  std::string url_;
+  bool open_ = true;
+  std::map<std::string, std::optional<std::string>> pending_;
+};
+
+void MemoryStore::AddFolder(const std::string& url, const std::string& emailAddress) {
+  std::lock_guard lock(mutex_);
+  folders_[url] = emailAddress;
+}
+
+void MemoryStore::PutItem(const std::string& url, Item item) {
+  Item canonical{{}, std::move(item.message)};
+  for (auto& [name, value] : item.properties) canonical.properties[Canonical(name)] = value;
+  std::lock_guard lock(mutex_);
+  items_[url] = std::move(canonical);
+}
+
+std::optional<std::string> MemoryStore::Property(const std::string& url,
+                                              const std::string& name) const {
+  std::lock_guard lock(mutex_);
+  const auto item = items_.find(url);
+  if (item == items_.end()) return std::nullopt;
+  const auto property = item->second.properties.find(Canonical(name));
+  if (property == item->second.properties.end()) return std::nullopt;
+  return property->second;
+}
+
+std::optional<MemoryStore::Item> MemoryStore::FindItem(const std::string& url) const {
+  std::lock_guard lock(mutex_);
+  const auto item = items_.find(url);
+  if (item == items_.end()) return std::nullopt;
+  return item->second;
+}
+
+std::vector<std::string> MemoryStore::ItemsIn(const std::string& folderUrl) const {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> urls;
+  for (const auto& [url, item] : items_) {
+    if (ParentOf(url) == folderUrl) urls.push_back(url);
+  }
+  return urls;
+}
+
+std::map<std::string, std::string> MemoryStore::Files() const {
+  std::lock_guard lock(mutex_);
+  return files_;
+}
+
+std::optional<std::string> MemoryStore::FindFile(const std::string& path) const {
+  std::lock_guard lock(mutex_);
+  const auto file = files_.find(path);
+  if (file == files_.end()) return std::nullopt;
+  return file->second;
+}
+
+void MemoryStore::PutFile(const std::string& path, std::string content) {
+  std::lock_guard lock(mutex_);
+  files_[path] = std::move(content);
+}
+
+bool MemoryStore::RenameFile(const std::string& from, const std::string& to) {
+  std::lock_guard lock(mutex_);
+  const auto source = files_.find(from);
+  if (source == files_.end() || files_.contains(to)) return false;
+  auto content = std::move(source->second);
+  files_.erase(source);
+  files_.emplace(to, std::move(content));
+  return true;
+}
+
+bool MemoryStore::RemoveFile(const std::string& path) {
+  std::lock_guard lock(mutex_);
+  return files_.erase(path) > 0;
+}
+
+std::unique_ptr<StoreAccess> MemoryStore::OpenRecord(const std::string& itemUrl) {
+  return std::make_unique<MemoryRecord>(*this, itemUrl);
+}
+
+}  // namespace quarvel::sink
