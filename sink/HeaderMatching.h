@@ -1,0 +1,52 @@
+// Tests of a rule against an item's Internet transport headers (one text,
+// lines separated by CR LF), and the address inside a forward target.
+//
+// Pure functions; ConditionHolds' PatternError passes through.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quarvel::sink {
+
+// The header lines of one item, split once so that many rules can look up
+// names cheaply. Folded continuation lines are not joined: only the text on a
+// header's first line counts. Views point into the text given, which must
+// outlive this object.
+class HeaderLines {
+ public:
+  explicit HeaderLines(std::string_view headerText);
+
+  // The trimmed value of the first line whose name (the text before its first
+  // colon, trimmed) equals `name` ignoring case; nullopt when no line has it.
+  // A later line with the same name is never looked at.
+  [[nodiscard]] std::optional<std::string_view> FirstValue(std::string_view name) const;
+
+ private:
+  std::vector<std::pair<std::string_view, std::string_view>> lines_;  // name, value
+};
+
+// The condition test on the first header line named `header`; false when the
+// text is empty or no line has the name.
+[[nodiscard]] bool MatchHeaderLine(std::string_view headerText, std::string_view header,
+                                   std::string_view value);
+[[nodiscard]] bool MatchHeaderLine(const HeaderLines& lines, std::string_view header,
+                                   std::string_view value);
+
+// Whether a condition value uses the line-break or tab words, which switch a
+// rule to the whole-header-text test.
+[[nodiscard]] bool UsesWholeHeaderText(std::string_view value);
+
+// Replaces "vbCRLF" by CR LF and "vbTAB" by TAB (any letter case) in `value`,
+// then searches the header text for header + ": " + value, ignoring case. The
+// pattern language does not apply here.
+[[nodiscard]] bool WholeHeaderTextMatches(std::string_view headerText, std::string_view header,
+                                          std::string_view value);
+
+// The address between the first "<" and the first ">" when the first "<"
+// precedes the first "@" and that precedes the first ">"; otherwise the text.
+[[nodiscard]] std::string ExtractAddress(std::string_view target);
+
+}  // namespace quarvel::sink

@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+
+#include "platform/events/EventFlags.h"
+#include "sink/HeaderMatching.h"
+#include "sink/QuarvelModule.h"
+#include "sink/SinkTestSupport.h"
+
+namespace quarvel::sink {
+namespace {
+
+using namespace platform;
+using namespace sink::testing;
+
+const std::string kClass(kMessageClassRead);
+const std::string kMarker(kHandledMarker);
+const std::string kOriginally(kOriginallyDeliveredTo);
+const std::string kMove(kMoveTo);
+const std::string kForward(kForwardTo);
+constexpr long kDelivered = EVT_SYNC_BEGIN | EVT_IS_DELIVERED | EVT_NEW_ITEM;
+
+const Rule kDeleteSpamSubject{"Subject", "Spam:", "delete", "<NULL>"};
+const Rule kMoveSpamSubject{"Subject", "Spam:", "move to", kJunkListed};
+const Rule kNeverMatches{"Subject", "Ham:", "delete", "<NULL>"};
+
+using Properties = std::map<std::string, std::optional<std::string>>;
+
+struct BeginCase {
+  const char* name;
+  std::vector<Rule> rules;
+  Properties itemChanges;  // nullopt removes the property before the save
+  long flags = kDelivered;
+  bool deleted = false;
+  Properties expected;  // nullopt: the property must be absent
+};
+
+class SaveBeginTest : public ::testing::TestWithParam<BeginCase> {};
+
+TEST_P(SaveBeginTest, ActsOnTheFirstMatchingRule) {
+  const auto& c = GetParam();
+  MemoryStore store;
+  AddFolders(store);
+  auto item = DeliveredItem();
+  for (const auto& [name, value] : c.itemChanges) {
+    if (value) {
+      item.properties[name] = *value;
+    } else {
+      item.properties.erase(name);
+    }
+  }
+  store.PutItem(kItem, item);
+  SetRules(c.rules);
+
+  SaveBegin(*store.OpenRecord(kItem), kItem, c.flags);
+
+  ASSERT_EQ(!store.FindItem(kItem).has_value(), c.deleted);
+  for (const auto& [name, value] : c.expected) {
+    EXPECT_EQ(store.Property(kItem, name), value) << name;
+  }
+}
+
+const Properties kUnmarked = {{kOriginally, std::nullopt},
+                              {kMove, std::nullopt},
+                              {kForward, std::nullopt},
+                              {kMarker, std::nullopt}};
+const Properties kMovedToJunk = {{kOriginally, kInbox},
+                                 {kMove, kJunkListed},
+                                 {kForward, std::nullopt},
+                                 {kMarker, ""}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SaveBeginTest,
+    ::testing::Values(
+        BeginCase{"DeleteRuleDeletes", {kDeleteSpamSubject}, {}, kDelivered, true, {}},
+        BeginCase{"AppointmentLeftAlone",
+                  {kDeleteSpamSubject},
+                  {{kClass, "IPM.Appointment"}},
+                  kDelivered,
+                  false,
+                  kUnmarked},
+        BeginCase{"ClassPrefixIsNotExcluded",
+                  {kDeleteSpamSubject},
+                  {{kClass, "IPM.Appointment.Special"}},
+                  kDelivered,
+                  true,
+                  {}},
+        BeginCase{"PostWithoutMatchBecomesNote",
+                  {kNeverMatches},
+                  {{kClass, "IPM.Post"}},
+                  kDelivered,
+                  false,
+                  {{kClass, "IPM.Note"}, {kOriginally, std::nullopt}}},
+        BeginCase{"PostMovedBecomesNote",
+                  {kMoveSpamSubject},
+                  {{kClass, "ipm.post"}},
+                  kDelivered,
+                  false,
+                  {{kClass, "IPM.Note"}, {kOriginally, kInbox}, {kMove, kJunkListed},
+                   {kMarker, ""}}},
+        BeginCase{"FirstOfTwoMatchingRulesActs",
+                  {kMoveSpamSubject, kDeleteSpamSubject},
+                  {},
+                  kDelivered,
+                  false,
+                  kMovedToJunk},
+        BeginCase{"EmptyHeaderOrTargetNeverMatches",
+                  {{"", "", "delete", "<NULL>"}, {"Subject", "", "delete", ""}},
+                  {},
+                  kDelivered,
+                  false,
+                  kUnmarked},
+        BeginCase{"HeaderLineWithBlank", {{"X-Spam-Flag", "YES", "delete", "<NULL>"}}, {},
+                  kDelivered, true, {}},
+        BeginCase{"HeaderLineWithoutBlank",
+                  {{"X-Spam-Flag", "YES", "delete", "<NULL>"}},
+                  {{std::string(kTransportHeaders), "X-Spam-Flag:YES\r\n"}},
+                  kDelivered,
+                  true,
+                  {}},
+        BeginCase{"OnlyTheFirstLineOfANameCounts",
+                  {{"X-Spam-Flag", "YES", "delete", "<NULL>"}},
+                  {{std::string(kTransportHeaders), "X-Spam-Flag: NO\r\nX-Spam-Flag: YES\r\n"}},
+                  kDelivered,
+                  false,
+                  {}},
+        BeginCase{"LineBreakWordSearchesTheWholeText",
+                  {{"X-Spam-Flag", "yesVBCRLFx-spam-status: Yes", "delete", "<NULL>"}},
+                  {},
+                  kDelivered,
+                  true,
+                  {}},
+        BeginCase{"LineBreakWordNeedsTheRealBreak",
+                  {{"X-Spam-Flag", "YESvbTabX-Spam-Status", "delete", "<NULL>"}},
+                  {},
+                  kDelivered,
+                  false,
+                  {}},
+        BeginCase{"HandledItemIsLeftAlone",
+                  {kDeleteSpamSubject},
+                  {{kMarker, " first@example.com "}},
+                  kDelivered,
+                  false,
+                  {{kOriginally, std::nullopt}}},
+        BeginCase{"CreatedItemIsNotEvenReclassed",
+                  {kDeleteSpamSubject},
+                  {{kClass, "IPM.Post"}},
+                  EVT_SYNC_BEGIN | EVT_NEW_ITEM,
+                  false,
+                  {{kClass, "IPM.Post"}}},
+        BeginCase{"ReplicatedItemIsProcessed", {kDeleteSpamSubject}, {},
+                  EVT_SYNC_BEGIN | EVT_REPLICATED_ITEM, true, {}},
+        BeginCase{"FolderIsSkipped", {kDeleteSpamSubject}, {},
+                  kDelivered | EVT_IS_COLLECTION, false, {}},
+        BeginCase{"SclComparison", {{"imfscl", "{>5}", "delete", "<NULL>"}}, {}, kDelivered,
+                  true, {}},
+        BeginCase{"MissingSclNeverMatches",
+                  {{"IMFSCL", "", "delete", "<NULL>"}},
+                  {{std::string(kSpamConfidenceLevel), std::nullopt}},
+                  kDelivered,
+                  false,
+                  {}},
+        BeginCase{"InvalidPatternFallsThroughToTheNextRule",
+                  {{"Subject", "[Z-A]{*}", "delete", "<NULL>"}, kMoveSpamSubject},
+                  {},
+                  kDelivered,
+                  false,
+                  kMovedToJunk},
+        BeginCase{"ForwardMarksTheItem",
+                  {{"X-Spam-Flag", "YES", "Forward To", "Boss <boss@example.com>"}},
+                  {},
+                  kDelivered,
+                  false,
+                  {{kOriginally, kInbox},
+                   {kForward, "Boss <boss@example.com>"},
+                   {kMarker, kInboxAddress},
+                   {kMove, std::nullopt}}},
+        BeginCase{"ExistingForwardPropertyTakesTheBareAddress",
+                  {{"X-Spam-Flag", "YES", "forward to", "Boss <boss@example.com>"}},
+                  {{kForward, "old@example.com"}},
+                  kDelivered,
+                  false,
+                  {{kForward, "boss@example.com"}}},
+        BeginCase{"ReturningMessageRecordsItsFirstFolder",
+                  {{"X-Spam-Flag", "YES", "forward to", "Inbox <INBOX@example.com>"}},
+                  {{std::string(kTransportHeaders),
+                    "x-Originally delivered to: " + kJunk + " \r\nX-Spam-Flag: YES\r\n"}},
+                  kDelivered,
+                  false,
+                  {{kOriginally, kJunk}, {kForward, std::nullopt}, {kMarker, std::nullopt}}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(SaveBeginFolderAddressTest, UnreadableFolderAddressStillMarksTheForward) {
+  MemoryStore store;  // no folders at all: the address lookup fails
+  store.PutItem(kItem, DeliveredItem());
+  SetRules({{"X-Spam-Flag", "YES", "forward to", "boss@example.com"}});
+  SaveBegin(*store.OpenRecord(kItem), kItem, kDelivered);
+  EXPECT_EQ(store.Property(kItem, kForward), "boss@example.com");
+  EXPECT_EQ(store.Property(kItem, kMarker), "");
+}
+
+struct AddressCase {
+  const char* target;
+  const char* address;
+};
+
+class ExtractAddressTest : public ::testing::TestWithParam<AddressCase> {};
+
+TEST_P(ExtractAddressTest, TakesTheBracketedAddress) {
+  EXPECT_EQ(ExtractAddress(GetParam().target), GetParam().address);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, ExtractAddressTest,
+    ::testing::Values(AddressCase{"Boss <boss@example.com>", "boss@example.com"},
+                      AddressCase{"boss@example.com", "boss@example.com"},
+                      AddressCase{"odd> name <x@y", "odd> name <x@y"},
+                      AddressCase{"a@b <c>", "a@b <c>"}, AddressCase{"<@>", "@"},
+                      AddressCase{"", ""}));
+
+TEST(MatchHeaderLineTest, NamesIgnoreCaseAndLinesWithoutColonAreSkipped) {
+  const std::string text = "garbage line\r\n   \r\nx-spam-FLAG :  YES \r\n";
+  EXPECT_TRUE(MatchHeaderLine(text, "X-Spam-Flag", "yes"));
+  EXPECT_FALSE(MatchHeaderLine(text, "X-Spam", ""));
+  EXPECT_FALSE(MatchHeaderLine("", "X-Spam-Flag", ""));
+  // A folded continuation is not joined to its header.
+  EXPECT_FALSE(MatchHeaderLine("Subject: cheap\r\n offer\r\n", "Subject", "cheap offer"));
+}
+
+}  // namespace
+}  // namespace quarvel::sink

@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+
+#include "platform/events/EventFlags.h"
+#include "sink/GUID.h"
+#include "sink/PickupFile.h"
+#include "sink/QuarvelModule.h"
+#include "sink/SinkTestSupport.h"
+
+namespace quarvel::sink {
+namespace {
+
+using namespace platform;
+using namespace sink::testing;
+
+constexpr long kCommitted = EVT_SYNC_COMMITTED | EVT_IS_DELIVERED | EVT_NEW_ITEM;
+const std::string kClass(kMessageClassRead);
+const std::string kMarker(kHandledMarker);
+const std::string kOriginally(kOriginallyDeliveredTo);
+const std::string kMove(kMoveTo);
+const std::string kForward(kForwardTo);
+const std::string kSender(kFromEmail);
+
+class SaveCommitTest : public ::testing::Test {
+ protected:
+  SaveCommitTest() : services_(MemoryServices(store_)) {
+    AddFolders(store_);
+    SetRules({});
+  }
+
+  // Puts a delivered item with the given marks and runs the commit phase.
+  void Commit(const std::map<std::string, std::string>& marks, long flags = kCommitted) {
+    auto item = DeliveredItem();
+    for (const auto& [name, value] : marks) item.properties[name] = value;
+    store_.PutItem(kItem, item);
+    try {
+      SaveCommit(*store_.OpenRecord(kItem), kItem, flags, services_);
+    } catch (const PlatformError&) {
+      // A failed step ends the commit phase; the event method traps it.
+    }
+  }
+
+  bool ItemStays() const { return store_.FindItem(kItem).has_value(); }
+
+  MemoryStore store_;
+  SinkServices services_;
+};
+
+TEST_F(SaveCommitTest, MoveMapsTheListedUrlOntoTheItemsTreeUnderAGuidName) {
+  Commit({{kOriginally, kInbox}, {kMove, kJunkListed}, {kMarker, ""}});
+  EXPECT_FALSE(ItemStays());
+  const auto moved = store_.ItemsIn(kJunk);
+  ASSERT_EQ(moved.size(), 1u);
+  EXPECT_TRUE(std::regex_match(moved[0], std::regex(kJunk + "/[0-9A-F]{32}\\.eml")));
+  EXPECT_EQ(store_.Property(moved[0], kMove), kJunkListed);
+  EXPECT_EQ(store_.Property(moved[0], kOriginally), kInbox);
+  EXPECT_EQ(store_.Property(moved[0], kMarker), std::nullopt);
+  EXPECT_TRUE(store_.Files().empty());
+}
+
+TEST_F(SaveCommitTest, MoveTargetWithoutPublicRootIsUsedAsItStands) {
+  Commit({{kOriginally, kInbox}, {kMove, kJunk}, {kMarker, ""}});
+  EXPECT_EQ(store_.ItemsIn(kJunk).size(), 1u);
+}
+
+TEST_F(SaveCommitTest, MoveTakesPrecedenceOverForward) {
+  Commit({{kOriginally, kInbox}, {kMove, kJunkListed}, {kForward, "a@b.example"},
+          {kMarker, ""}});
+  EXPECT_EQ(store_.ItemsIn(kJunk).size(), 1u);
+  EXPECT_TRUE(store_.Files().empty());
+}
+
+TEST_F(SaveCommitTest, MoveToAMissingFolderLeavesTheItem) {
+  Commit({{kOriginally, kInbox}, {kMove, kStoreRoot + "/Nowhere"}, {kMarker, ""}});
+  EXPECT_TRUE(ItemStays());
+  EXPECT_EQ(store_.Property(kItem, kMove), kStoreRoot + "/Nowhere");
+}
+
+TEST_F(SaveCommitTest, ForwardWritesACompletePickupFileAndRemovesTheItem) {
+  Commit({{kOriginally, kInbox}, {kForward, "Boss <boss@example.com>"},
+          {kMarker, kInboxAddress}});
+  EXPECT_FALSE(ItemStays());
+  // The temporary file drew 4711; the final name draws the next number.
+  EXPECT_EQ(store_.Files(),
+            (std::map<std::string, std::string>{
+                {"/pickup/6122026954712.eml",
+                 "x-receiver: Boss <boss@example.com>\r\nx-sender: sender@example.net\r\n"
+                 "x-Originally delivered to:" +
+                     kInbox + "\r\n" + kMessage}}));
+}
+
+TEST_F(SaveCommitTest, TakenPickupNameIsRetriedWithANewNumber) {
+  store_.PutFile("/pickup/6122026954712.eml", "someone else's");
+  Commit({{kOriginally, kInbox}, {kForward, "boss@example.com"}, {kMarker, kInboxAddress}});
+  EXPECT_FALSE(ItemStays());
+  EXPECT_EQ(store_.FindFile("/pickup/6122026954712.eml"), "someone else's");
+  EXPECT_TRUE(store_.FindFile("/pickup/6122026954713.eml").has_value());
+  EXPECT_EQ(store_.Files().size(), 2u);
+}
+
+TEST_F(SaveCommitTest, NoFreePickupNameLeavesTheItemAndNoTemporaryFile) {
+  for (int n = 4712; n < 4712 + kPickupNameAttempts; ++n) {
+    store_.PutFile("/pickup/612202695" + std::to_string(n) + ".eml", "taken");
+  }
+  Commit({{kOriginally, kInbox}, {kForward, "boss@example.com"}, {kMarker, kInboxAddress}});
+  EXPECT_TRUE(ItemStays());
+  EXPECT_EQ(store_.Files().size(), static_cast<std::size_t>(kPickupNameAttempts));
+}
+
+struct NothingCase {
+  const char* name;
+  std::map<std::string, std::string> marks;
+  long flags = kCommitted;
+  std::string pickupPath = kPickup;
+};
+
+class SaveCommitNothingTest : public SaveCommitTest,
+                              public ::testing::WithParamInterface<NothingCase> {};
+
+TEST_P(SaveCommitNothingTest, ItemStaysAndNothingIsSent) {
+  SetRules({}, GetParam().pickupPath);
+  Commit(GetParam().marks, GetParam().flags);
+  EXPECT_TRUE(ItemStays());
+  EXPECT_TRUE(store_.ItemsIn(kJunk).empty());
+  EXPECT_TRUE(store_.Files().empty());
+}
+
+const std::map<std::string, std::string> kForwardMarks = {
+    {kOriginally, kInbox}, {kForward, "boss@example.com"}, {kMarker, kInboxAddress}};
+
+std::map<std::string, std::string> With(std::map<std::string, std::string> marks,
+                                        const std::string& name, const std::string& value) {
+  marks[name] = value;
+  return marks;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SaveCommitNothingTest,
+    ::testing::Values(
+        NothingCase{"Unmarked", {}},
+        NothingCase{"ForwardWithoutOrigin", With(kForwardMarks, kOriginally, "")},
+        NothingCase{"EmptySender", With(kForwardMarks, kSender, "  ")},
+        NothingCase{"LineBreakInSender",
+                    With(kForwardMarks, kSender, "a@b.example\r\nx-receiver: victim@c.example")},
+        NothingCase{"LineBreakInForwardTarget",
+                    With(kForwardMarks, kForward, "boss@example.com\nx-receiver: v@c.example")},
+        NothingCase{"EmptyPickupPath", kForwardMarks, kCommitted, ""},
+        NothingCase{"Appointment", With(kForwardMarks, kClass, "IPM.appointment")},
+        NothingCase{"PostedItem", kForwardMarks, EVT_SYNC_COMMITTED | EVT_NEW_ITEM},
+        NothingCase{"Folder", kForwardMarks, kCommitted | EVT_IS_COLLECTION}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(SaveCommitOutsidePublicFoldersTest, ItemIsNotActedOn) {
+  MemoryStore store;
+  store.AddFolder("file://./backofficestorage/example.com/MBX/user/Inbox");
+  const std::string item = "file://./backofficestorage/example.com/MBX/user/Inbox/1.eml";
+  auto delivered = DeliveredItem();
+  delivered.properties[kOriginally] = "x";
+  delivered.properties[kMove] = kJunkListed;
+  store.PutItem(item, delivered);
+  SetRules({});
+  SaveCommit(*store.OpenRecord(item), item, kCommitted, MemoryServices(store));
+  EXPECT_TRUE(store.FindItem(item).has_value());
+}
+
+TEST(NewGuidStringTest, FormatsEveryFieldPadded) {
+  Guid guid;
+  guid.data1 = 0x1A;
+  guid.data2 = 0xB;
+  guid.data3 = 0xC0DE;
+  guid.data4 = {0, 1, 2, 0xAB, 0xCD, 0xEF, 0x10, 0xFF};
+  EXPECT_EQ(NewGuidString([&] { return std::optional(guid); }),
+            "0000001A000BC0DE000102ABCDEF10FF");
+  EXPECT_EQ(NewGuidString([] { return std::optional<Guid>(); }), "");
+}
+
+TEST(NewGuidStringTest, SystemGuidsAreHexAndDistinct) {
+  const auto services = SystemServices();
+  std::set<std::string> seen;
+  for (int i = 0; i < 100; ++i) {
+    const auto text = NewGuidString(services.newGuid);
+    EXPECT_TRUE(std::regex_match(text, std::regex("[0-9A-F]{32}"))) << text;
+    seen.insert(text);
+  }
+  EXPECT_EQ(seen.size(), 100u);
+}
+
+TEST(PickupFileNameTest, FieldsHaveNoLeadingZeros) {
+  std::tm time{};
+  time.tm_mday = 6;
+  time.tm_mon = 11;
+  time.tm_year = 126;
+  time.tm_hour = 9;
+  time.tm_min = 5;
+  EXPECT_EQ(PickupFileName("/spool", time, 4711), "/spool/6122026954711.eml");
+}
+
+TEST(SystemServicesTest, RandomNumbersStayInRangeAndDiffer) {
+  const auto services = SystemServices();
+  std::set<std::uint64_t> seen;
+  for (int i = 0; i < 1000; ++i) {
+    const auto n = services.randomNumber();
+    ASSERT_GE(n, 1u);
+    ASSERT_LE(n, kMaxPickupRandom);
+    seen.insert(n);
+  }
+  EXPECT_GT(seen.size(), 990u);
+}
+
+}  // namespace
+}  // namespace quarvel::sink

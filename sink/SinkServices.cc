@@ -1,0 +1,84 @@
+#include "sink/SinkServices.h"
+
+#include <fcntl.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <unistd.h>
+
+#include "platform/PlatformError.h"
+
+namespace quarvel::sink {
+
+namespace {
+
+std::mt19937_64& ThreadGenerator() {
+  thread_local std::mt19937_64 generator = [] {
+    std::random_device entropy;
+    std::seed_seq seed{entropy(), entropy(), entropy(), entropy()};
+    return std::mt19937_64(seed);
+  }();
+  return generator;
+}
+
+[[noreturn]] void ThrowErrno(const std::string& what) {
+  throw platform::PlatformError(platform::kErrFail, what + ": " + std::strerror(errno));
+}
+
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+    return true;
+  }
+  if (errno == EEXIST) return false;
+  if (errno != EINVAL && errno != ENOSYS) ThrowErrno("cannot rename " + from + " to " + to);
+  // A file system without the no-replace rename: a hard link refuses an
+  // existing name just the same.
+  if (::link(from.c_str(), to.c_str()) != 0) {
+    if (errno == EEXIST) return false;
+    ThrowErrno("cannot link " + from + " to " + to);
+  }
+  ::unlink(from.c_str());
+  return true;
+}
+
+}  // namespace
+
+SinkServices SystemServices() {
+  SinkServices services;
+  services.localTime = [] {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return local;
+  };
+  services.randomNumber = [] {
+    return std::uniform_int_distribution<std::uint64_t>(1, kMaxPickupRandom)(ThreadGenerator());
+  };
+  services.newGuid = []() -> std::optional<Guid> {
+    // A random (version 4) GUID, from the system's entropy source.
+    std::random_device entropy;
+    std::array<std::uint8_t, 16> bytes{};
+    for (std::size_t i = 0; i < bytes.size(); i += 4) {
+      const auto word = entropy();
+      for (std::size_t j = 0; j < 4; ++j) bytes[i + j] = static_cast<std::uint8_t>(word >> (8 * j));
+    }
+    bytes[6] = static_cast<std::uint8_t>((bytes[6] & 0x0F) | 0x40);
+    bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80);
+    Guid guid;
+    guid.data1 = (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
+                 (std::uint32_t{bytes[2]} << 8) | bytes[3];
+    guid.data2 = static_cast<std::uint16_t>((bytes[4] << 8) | bytes[5]);
+    guid.data3 = static_cast<std::uint16_t>((bytes[6] << 8) | bytes[7]);
+    std::copy(bytes.begin() + 8, bytes.end(), guid.data4.begin());
+    return guid;
+  };
+  services.renameNoReplace = RenameNoReplace;
+  services.removeFile = [](const std::string& path) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) ThrowErrno("cannot remove " + path);
+  };
+  return services;
+}
+
+}  // namespace quarvel::sink
