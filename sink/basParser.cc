@@ -238,7 +238,7 @@ bool LikeMatches(const ValueChars& value, const PatternChars& pattern) {
   return element.kind == Element::Kind::kEnd;
 }
 
-// --- Comparison groups ---------------------------------------------------------
+// --- Rule patterns: braced wildcards and comparison groups ----------------------
 
 // A rewritten pattern lives on the stack when short, as rule patterns nearly
 // always are, so that rewriting allocates nothing.
@@ -255,10 +255,15 @@ class PatternBuffer {
   std::string heap_;
 };
 
+// True when "{*}" or "{?}" starts at `i`.
+bool IsBracedWildcardAt(std::string_view pattern, std::size_t i) {
+  return i + 2 < pattern.size() && pattern[i] == '{' &&
+         (pattern[i + 1] == '*' || pattern[i + 1] == '?') && pattern[i + 2] == '}';
+}
+
 bool HasBracedWildcard(std::string_view pattern) {
-  for (std::size_t i = FindAny(pattern, "{"); i != npos && i + 2 < pattern.size();
-       i = FindAny(pattern, "{", i + 1)) {
-    if ((pattern[i + 1] == '*' || pattern[i + 1] == '?') && pattern[i + 2] == '}') return true;
+  for (std::size_t i = FindAny(pattern, "{"); i != npos; i = FindAny(pattern, "{", i + 1)) {
+    if (IsBracedWildcardAt(pattern, i)) return true;
   }
   return false;
 }
@@ -269,8 +274,7 @@ std::string_view RewriteWildcards(std::string_view pattern, PatternBuffer& buffe
   char* const out = buffer.Reserve(pattern.size());
   std::size_t n = 0;
   for (std::size_t i = 0; i < pattern.size(); ++i) {
-    if (pattern[i] == '{' && i + 2 < pattern.size() &&
-        (pattern[i + 1] == '*' || pattern[i + 1] == '?') && pattern[i + 2] == '}') {
+    if (IsBracedWildcardAt(pattern, i)) {
       out[n++] = pattern[i + 1];
       i += 2;
     } else {
@@ -379,7 +383,7 @@ NumberText ScanNumber(std::string_view text) {
   return number;
 }
 
-// Exact powers of ten as doubles (10^22 is the largest).
+// The powers of ten that a double holds exactly (10^22 is the last).
 constexpr std::array<double, 23> kPowersOfTen = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
@@ -387,7 +391,7 @@ constexpr std::array<double, 23> kPowersOfTen = {1e0,  1e1,  1e2,  1e3,  1e4,  1
 // The fast path below relies on each double operation rounding once.
 static_assert(FLT_EVAL_METHOD == 0);
 
-// The value without strtod when the digits form an integer below 2^53 and the
+// The value without strtod when the digits form an integer of at most 2^53 and the
 // power of ten is exact too: one multiplication or division then rounds
 // correctly, exactly as strtod does. Typical rule numbers ("5", "-4.9") qualify.
 std::optional<double> ExactSmallValue(const NumberText& number) {
