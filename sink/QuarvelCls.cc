@@ -87,13 +87,13 @@ HRESULT QuarvelCls::OnSyncDelete(platform::IExStoreDispEventInfo* pEventInfo,
 void QuarvelCls::LoadRuleSet() {
   auto& state = ThreadState();
   state.RuleFilePath = ModuleDirectory() + "/" + std::string(kRuleFileName);
-  const auto ruleSet = ReadRuleFile(state.RuleFilePath);
+  auto ruleSet = ReadRuleFile(state.RuleFilePath);
 
   const auto fill = [&](std::vector<std::string>& list, auto member) {
     list.clear();
     if (ruleSet.rules.empty()) return;
     list.reserve(ruleSet.rules.size() + 1);
-    for (const auto& rule : ruleSet.rules) list.push_back(rule.*member);
+    for (auto& rule : ruleSet.rules) list.push_back(std::move(rule.*member));
     list.emplace_back();  // the empty entry after the last rule
   };
   fill(state.TargetList, &Rule::target);
@@ -102,7 +102,7 @@ void QuarvelCls::LoadRuleSet() {
   fill(state.ActionList, &Rule::action);
   // At most 32767 rules load, so the count always fits.
   state.RuleCount = static_cast<std::int16_t>(static_cast<int>(state.TargetList.size()) - 1);
-  state.PickupPath = ruleSet.pickupPath;
+  state.PickupPath = std::move(ruleSet.pickupPath);
 }
 
 }  // namespace quarvel::sink

@@ -12,32 +12,43 @@ namespace {
 constexpr std::array<std::string_view, 4> kRuleKeyWords = {"ConditionHeader", "ConditionValue",
                                                            "Action", "Target"};
 
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
 bool AsciiStartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
   if (text.size() < prefix.size()) return false;
   for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char a = text[i], b = prefix[i];
-    if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 'a' + 'A');
-    if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 'a' + 'A');
-    if (a != b) return false;
+    if (AsciiUpper(text[i]) != AsciiUpper(prefix[i])) return false;
   }
   return true;
 }
 
 // Splits a key such as "target12" into its word index and rule number. The four
 // words are ASCII and no non-ASCII character folds onto their letters, so a key
-// with other characters can never equal one of them.
+// with other characters can never equal one of them. The first letter picks the
+// candidate word: this runs for every line of the rule section at every save.
 bool ParseRuleKey(std::string_view key, std::size_t& word, int& number) {
-  for (word = 0; word < kRuleKeyWords.size(); ++word) {
-    const auto name = kRuleKeyWords[word];
-    if (!AsciiStartsWithIgnoreCase(key, name)) continue;
-    const auto digits = key.substr(name.size());
-    // Numbers are written without leading zeros; "Target01" is another key.
-    if (digits.empty() || digits.front() == '0' || digits.size() > 5) return false;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-    return error == std::errc() && end == digits.data() + digits.size() && number >= 1 &&
-           number <= kMaxRuleNumber;
+  if (key.empty()) return false;
+  switch (AsciiUpper(key.front())) {
+    case 'C':
+      word = key.size() > 9 && AsciiUpper(key[9]) == 'H' ? 0 : 1;
+      break;
+    case 'A':
+      word = 2;
+      break;
+    case 'T':
+      word = 3;
+      break;
+    default:
+      return false;
   }
-  return false;
+  const auto name = kRuleKeyWords[word];
+  if (!AsciiStartsWithIgnoreCase(key, name)) return false;
+  const auto digits = key.substr(name.size());
+  // Numbers are written without leading zeros; "Target01" is another key.
+  if (digits.empty() || digits.front() == '0' || digits.size() > 5) return false;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+  return error == std::errc() && end == digits.data() + digits.size() && number >= 1 &&
+         number <= kMaxRuleNumber;
 }
 
 RuleSet RuleSetFrom(const IniSnapshot& ini) {
