@@ -113,37 +113,46 @@ struct FileContent {
   struct stat st {};  // when kOk
 };
 
-FileContent ReadWholeFile(const std::string& filePath) {
-  FileContent out;
+// Reads the file into `bytes`, keeping the string's capacity from earlier
+// reads. Returns 0, or the errno of the failure (bytes are then unspecified).
+int ReadWholeFileInto(const std::string& filePath, std::string& bytes, struct stat& st) {
   const int fd = ::open(filePath.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    out.error = errno;
-    out.result = out.error == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
-    return out;
-  }
-  if (::fstat(fd, &out.st) != 0) {
-    out.error = errno;
+  if (fd < 0) return errno;
+  if (::fstat(fd, &st) != 0) {
+    const int error = errno;
     ::close(fd);
-    return out;
+    return error;
   }
   std::size_t used = 0;
-  out.bytes.resize(out.st.st_size > 0 ? static_cast<std::size_t>(out.st.st_size) : 0);
+  // One byte more than the file holds: a read that comes back short has met
+  // the end, so a file that did not grow meanwhile takes a single read.
+  bytes.resize(st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 4096);
   for (;;) {
-    if (used == out.bytes.size()) out.bytes.resize(used + 4096);  // grew meanwhile, or /proc
-    const ssize_t n = ::read(fd, out.bytes.data() + used, out.bytes.size() - used);
+    if (used == bytes.size()) bytes.resize(used + 4096);  // grew meanwhile, or /proc
+    const ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
     if (n < 0) {
       if (errno == EINTR) continue;
-      out.error = errno;
+      const int error = errno;
       ::close(fd);
-      out.bytes.clear();
-      return out;
+      return error;
     }
-    if (n == 0) break;
     used += static_cast<std::size_t>(n);
+    if (n == 0 || used < bytes.size()) break;
   }
   ::close(fd);
-  out.bytes.resize(used);
-  out.result = ReadResult::kOk;
+  bytes.resize(used);
+  return 0;
+}
+
+FileContent ReadWholeFile(const std::string& filePath) {
+  FileContent out;
+  out.error = ReadWholeFileInto(filePath, out.bytes, out.st);
+  if (out.error == 0) {
+    out.result = ReadResult::kOk;
+  } else {
+    out.result = out.error == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
+    out.bytes.clear();
+  }
   return out;
 }
 
@@ -437,22 +446,25 @@ void IniBatch::Commit() {
 
 // ---------------------------------------------------------------------------
 
-IniSnapshot IniSnapshot::Load(const std::string& filePath) {
-  FileContent file = ReadWholeFile(filePath);
-  if (file.result != ReadResult::kOk) return {};
-  return FromText(std::move(file.bytes));
+void IniReader::Load(const std::string& filePath) {
+  struct stat st {};
+  if (ReadWholeFileInto(filePath, text_, st) != 0) text_.clear();
+  ParseOwnText();
 }
 
-IniSnapshot IniSnapshot::Parse(std::string_view text) { return FromText(std::string(text)); }
+void IniReader::Parse(std::string_view text) {
+  text_.assign(text);
+  ParseOwnText();
+}
 
-IniSnapshot IniSnapshot::FromText(std::string text) {
-  auto parsed = std::make_shared<Parsed>();
-  parsed->text = std::move(text);
-  std::string_view rest = parsed->text;
+void IniReader::ParseOwnText() {
+  entries_.clear();
+  sections_.clear();
+  std::string_view rest = text_;
   if (rest.starts_with(kBom)) rest.remove_prefix(kBom.size());
   // Enough for lines of 16 bytes on average (rule lines are longer), so entries
   // rarely move; untouched capacity costs no memory pages.
-  parsed->entries.reserve(rest.size() / 16 + 4);
+  entries_.reserve(rest.size() / 16 + 4);
   std::vector<std::size_t> firstEntry;  // per section
   const char* p = rest.data();
   const char* const end = p + rest.size();
@@ -466,28 +478,24 @@ IniSnapshot IniSnapshot::FromText(std::string text) {
     p = next;
     const LineShape shape = Classify(line);
     if (shape.kind == LineKind::kHeader) {
-      parsed->sections.push_back({shape.name, NameHash(shape.name), {}});
-      firstEntry.push_back(parsed->entries.size());
+      sections_.push_back({shape.name, NameHash(shape.name), {}});
+      firstEntry.push_back(entries_.size());
     } else if (shape.kind == LineKind::kKey && !firstEntry.empty()) {
       // Keys before the first header belong to no section.
-      parsed->entries.emplace_back(shape.name, ValueAsRead(line.substr(shape.valueBegin)));
+      entries_.emplace_back(shape.name, ValueAsRead(line.substr(shape.valueBegin)));
     }
   }
-  firstEntry.push_back(parsed->entries.size());
-  for (std::size_t i = 0; i < parsed->sections.size(); ++i) {
-    parsed->sections[i].entries =
-        EntryList(parsed->entries).subspan(firstEntry[i], firstEntry[i + 1] - firstEntry[i]);
+  firstEntry.push_back(entries_.size());
+  for (std::size_t i = 0; i < sections_.size(); ++i) {
+    sections_[i].entries =
+        EntryList(entries_).subspan(firstEntry[i], firstEntry[i + 1] - firstEntry[i]);
   }
-  IniSnapshot snap;
-  snap.parsed_ = std::move(parsed);
-  return snap;
 }
 
-const IniSnapshot::Section* IniSnapshot::FindSection(std::string_view section) const {
-  if (parsed_ == nullptr) return nullptr;
+const IniReader::Section* IniReader::FindSection(std::string_view section) const {
   section = TrimBlanks(section);
   const std::uint32_t hash = NameHash(section);
-  for (const Section& s : parsed_->sections) {
+  for (const Section& s : sections_) {
     if ((hash == 0 || s.nameHash == 0 || s.nameHash == hash) && SameName(s.name, section)) {
       return &s;
     }
@@ -495,20 +503,46 @@ const IniSnapshot::Section* IniSnapshot::FindSection(std::string_view section) c
   return nullptr;
 }
 
-const IniSnapshot::EntryList* IniSnapshot::Entries(std::string_view section) const {
+const IniReader::EntryList* IniReader::Entries(std::string_view section) const {
   const Section* s = FindSection(section);
   return s != nullptr ? &s->entries : nullptr;
 }
 
-std::string IniSnapshot::Read(std::string_view section, std::string_view key,
-                              std::string_view defaultValue) const {
+std::string_view IniReader::Read(std::string_view section, std::string_view key,
+                                 std::string_view defaultValue) const {
   if (const Section* s = FindSection(section)) {
     key = TrimBlanks(key);
     for (const auto& [name, value] : s->entries) {
-      if (SameName(name, key)) return std::string(value);
+      if (SameName(name, key)) return value;
     }
   }
-  return std::string(CutToMaxChars(defaultValue));
+  return CutToMaxChars(defaultValue);
+}
+
+IniSnapshot IniSnapshot::Load(const std::string& filePath) {
+  auto reader = std::make_shared<IniReader>();
+  reader->Load(filePath);
+  IniSnapshot snapshot;
+  snapshot.reader_ = std::move(reader);
+  return snapshot;
+}
+
+IniSnapshot IniSnapshot::Parse(std::string_view text) {
+  auto reader = std::make_shared<IniReader>();
+  reader->Parse(text);
+  IniSnapshot snapshot;
+  snapshot.reader_ = std::move(reader);
+  return snapshot;
+}
+
+const IniSnapshot::EntryList* IniSnapshot::Entries(std::string_view section) const {
+  return reader_ ? reader_->Entries(section) : nullptr;
+}
+
+std::string IniSnapshot::Read(std::string_view section, std::string_view key,
+                              std::string_view defaultValue) const {
+  return std::string(reader_ ? reader_->Read(section, key, defaultValue)
+                             : CutToMaxChars(defaultValue));
 }
 
 }  // namespace quarvel

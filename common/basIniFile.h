@@ -75,22 +75,25 @@ class IniBatch {
   std::vector<Change> changes_;
 };
 
-// A whole INI text parsed once, for readers that look up many keys of one file
-// (the sink reads four keys per rule). Lookups follow ReadIniValue exactly.
-// Copies share the parsed text; a snapshot never changes, so threads may share it.
-class IniSnapshot {
+// An INI reader that parses a whole text once, for readers that look up many
+// keys of one file, and that keeps its memory from one load to the next: the
+// sink loads the rule file at every saved item, and fresh buffers each time
+// would cost more than the parse. Lookups follow ReadIniValue exactly.
+// Views it returns point into its own text and stay valid until the next
+// Load or Parse. Not thread-safe: one reader per thread.
+class IniReader {
  public:
-  // A key name (trimmed) and its value as Read returns it. The views point into
-  // the snapshot's text: valid while the snapshot, or a copy of it, lives.
+  // A key name (trimmed) and its value as ReadIniValue returns it.
   using Entry = std::pair<std::string_view, std::string_view>;
   using EntryList = std::span<const Entry>;
 
-  // A missing or unreadable file gives an empty snapshot.
-  static IniSnapshot Load(const std::string& filePath);
-  static IniSnapshot Parse(std::string_view text);
+  // A missing or unreadable file reads as empty.
+  void Load(const std::string& filePath);
+  void Parse(std::string_view text);
 
-  [[nodiscard]] std::string Read(std::string_view section, std::string_view key,
-                                 std::string_view defaultValue = {}) const;
+  // The value, or the default cut to kIniValueMaxChars.
+  [[nodiscard]] std::string_view Read(std::string_view section, std::string_view key,
+                                      std::string_view defaultValue = {}) const;
 
   // The entries of the first section named `section` in file order, duplicate
   // keys included; nullptr when there is no such section.
@@ -102,16 +105,34 @@ class IniSnapshot {
     std::uint32_t nameHash;  // see basIniFile.cc
     EntryList entries;
   };
-  struct Parsed {
-    std::string text;
-    std::vector<Entry> entries;  // of all sections, in file order
-    std::vector<Section> sections;
-  };
 
-  static IniSnapshot FromText(std::string text);
+  void ParseOwnText();
   [[nodiscard]] const Section* FindSection(std::string_view section) const;
 
-  std::shared_ptr<const Parsed> parsed_;  // null when empty
+  std::string text_;
+  std::vector<Entry> entries_;  // of all sections, in file order
+  std::vector<Section> sections_;
+};
+
+// A parsed INI text that copies cheaply and never changes, so threads may
+// share it. Lookups follow ReadIniValue exactly.
+class IniSnapshot {
+ public:
+  using Entry = IniReader::Entry;
+  using EntryList = IniReader::EntryList;
+
+  // A missing or unreadable file gives an empty snapshot.
+  static IniSnapshot Load(const std::string& filePath);
+  static IniSnapshot Parse(std::string_view text);
+
+  [[nodiscard]] std::string Read(std::string_view section, std::string_view key,
+                                 std::string_view defaultValue = {}) const;
+
+  // As IniReader::Entries; the views live as long as the snapshot or a copy.
+  [[nodiscard]] const EntryList* Entries(std::string_view section) const;
+
+ private:
+  std::shared_ptr<const IniReader> reader_;  // null when empty
 };
 
 }  // namespace quarvel

@@ -47,6 +47,13 @@ bool MatchHeaderLine(std::string_view headerText, std::string_view header,
 }
 
 bool UsesWholeHeaderText(std::string_view value) {
+  // Both words start with "vb", which no other letters fold to; most values
+  // have no such pair, and every rule of every message asks.
+  bool pair = false;
+  for (std::size_t i = 1; i < value.size() && !pair; ++i) {
+    pair = (value[i] | 0x20) == 'b' && (value[i - 1] | 0x20) == 'v';
+  }
+  if (!pair) return false;
   return text::FindIgnoreCase(value, "vbCrLf") != std::string_view::npos ||
          text::FindIgnoreCase(value, "vbTab") != std::string_view::npos;
 }

@@ -85,24 +85,30 @@ HRESULT QuarvelCls::OnSyncDelete(platform::IExStoreDispEventInfo* pEventInfo,
 }
 
 void QuarvelCls::LoadRuleSet() {
+  // Kept per thread, so that loading at every save reuses its memory.
+  thread_local RuleFileReader reader;
   auto& state = ThreadState();
   state.RuleFilePath = ModuleDirectory() + "/" + std::string(kRuleFileName);
-  auto ruleSet = ReadRuleFile(state.RuleFilePath);
+  reader.Load(state.RuleFilePath);
+  const auto rules = reader.Rules();
 
-  const auto fill = [&](std::vector<std::string>& list, auto member) {
-    list.clear();
-    if (ruleSet.rules.empty()) return;
-    list.reserve(ruleSet.rules.size() + 1);
-    for (auto& rule : ruleSet.rules) list.push_back(std::move(rule.*member));
-    list.emplace_back();  // the empty entry after the last rule
+  // Assigning into the strings already there reuses their memory too.
+  const auto fill = [&](std::vector<std::string>& list, std::string_view RuleFileReader::RuleView::*member) {
+    if (rules.empty()) {
+      list.clear();
+      return;
+    }
+    list.resize(rules.size() + 1);
+    for (std::size_t i = 0; i < rules.size(); ++i) list[i].assign(rules[i].*member);
+    list.back().clear();  // the empty entry after the last rule
   };
-  fill(state.TargetList, &Rule::target);
-  fill(state.HeaderList, &Rule::header);
-  fill(state.ValueList, &Rule::value);
-  fill(state.ActionList, &Rule::action);
+  fill(state.TargetList, &RuleFileReader::RuleView::target);
+  fill(state.HeaderList, &RuleFileReader::RuleView::header);
+  fill(state.ValueList, &RuleFileReader::RuleView::value);
+  fill(state.ActionList, &RuleFileReader::RuleView::action);
   // At most 32767 rules load, so the count always fits.
   state.RuleCount = static_cast<std::int16_t>(static_cast<int>(state.TargetList.size()) - 1);
-  state.PickupPath = std::move(ruleSet.pickupPath);
+  state.PickupPath.assign(reader.PickupPath());
 }
 
 }  // namespace quarvel::sink

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstring>
 
 #include "common/basIniFile.h"
 
@@ -9,82 +10,116 @@ namespace quarvel::sink {
 
 namespace {
 
-constexpr std::array<std::string_view, 4> kRuleKeyWords = {"ConditionHeader", "ConditionValue",
-                                                           "Action", "Target"};
-
 char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-bool AsciiStartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (AsciiUpper(text[i]) != AsciiUpper(prefix[i])) return false;
+// Whether the key begins with the word, letter case ignored. The word's
+// length is known at compile time, so the exact-case test (how the setup
+// program spells every key) compiles to a few loads.
+template <std::size_t N>
+bool BeginsWithWord(std::string_view key, const char (&word)[N]) {
+  constexpr std::size_t length = N - 1;
+  if (key.size() < length) return false;
+  if (std::memcmp(key.data(), word, length) == 0) return true;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (AsciiUpper(key[i]) != AsciiUpper(word[i])) return false;
   }
   return true;
 }
 
-// Splits a key such as "target12" into its word index and rule number. The four
-// words are ASCII and no non-ASCII character folds onto their letters, so a key
-// with other characters can never equal one of them. The first letter picks the
-// candidate word: this runs for every line of the rule section at every save.
+// Splits a key such as "target12" into its word index (ConditionHeader,
+// ConditionValue, Action, Target) and rule number. The four words are ASCII
+// and no non-ASCII character folds onto their letters, so a key with other
+// characters can never equal one of them. This runs for every line of the
+// rule section at every save.
 bool ParseRuleKey(std::string_view key, std::size_t& word, int& number) {
   if (key.empty()) return false;
+  std::size_t length = 0;
   switch (AsciiUpper(key.front())) {
     case 'C':
-      word = key.size() > 9 && AsciiUpper(key[9]) == 'H' ? 0 : 1;
+      if (BeginsWithWord(key, "ConditionHeader")) {
+        word = 0, length = 15;
+      } else if (BeginsWithWord(key, "ConditionValue")) {
+        word = 1, length = 14;
+      }
       break;
     case 'A':
-      word = 2;
+      if (BeginsWithWord(key, "Action")) word = 2, length = 6;
       break;
     case 'T':
-      word = 3;
+      if (BeginsWithWord(key, "Target")) word = 3, length = 6;
       break;
-    default:
-      return false;
   }
-  const auto name = kRuleKeyWords[word];
-  if (!AsciiStartsWithIgnoreCase(key, name)) return false;
-  const auto digits = key.substr(name.size());
+  if (length == 0) return false;
+  const auto digits = key.substr(length);
   // Numbers are written without leading zeros; "Target01" is another key.
-  if (digits.empty() || digits.front() == '0' || digits.size() > 5) return false;
+  if (digits.empty() || digits.front() < '1' || digits.front() > '9' || digits.size() > 5) {
+    return false;
+  }
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-  return error == std::errc() && end == digits.data() + digits.size() && number >= 1 &&
-         number <= kMaxRuleNumber;
+  return error == std::errc() && end == digits.data() + digits.size() && number <= kMaxRuleNumber;
 }
 
-RuleSet RuleSetFrom(const IniSnapshot& ini) {
-  RuleSet set;
-  set.pickupPath = ini.Read(kPickupSection, kPickupKey, "");
+}  // namespace
 
-  const auto* entries = ini.Entries(kRuleSection);
-  if (entries == nullptr) return set;
+void RuleFileReader::Load(const std::string& path) {
+  ini_.Load(path);
+  Collect();
+}
+
+void RuleFileReader::Parse(std::string_view text) {
+  ini_.Parse(text);
+  Collect();
+}
+
+void RuleFileReader::Collect() {
+  rules_.clear();
+  pickupPath_ = ini_.Read(kPickupSection, kPickupKey, "");
+  const auto* entries = ini_.Entries(kRuleSection);
+  if (entries == nullptr) return;
 
   // One slot per rule number and key word; the first key of a name wins.
-  std::vector<std::array<const std::string_view*, 4>> slots;
+  slots_.clear();
   for (const auto& [key, value] : *entries) {
     std::size_t word = 0;
     int number = 0;
     if (!ParseRuleKey(key, word, number)) continue;
-    if (slots.size() < static_cast<std::size_t>(number)) slots.resize(number);
-    auto& slot = slots[number - 1][word];
+    if (slots_.size() < static_cast<std::size_t>(number)) slots_.resize(number);
+    auto& slot = slots_[number - 1][word];
     if (slot == nullptr) slot = &value;
   }
-
-  set.rules.reserve(slots.size());
-  for (const auto& slot : slots) {
+  for (const auto& slot : slots_) {
     const auto value = [&](std::size_t word) {
       return slot[word] ? *slot[word] : std::string_view();
     };
     if (value(0).empty() && value(1).empty() && value(2).empty() && value(3).empty()) break;
-    set.rules.push_back(Rule{std::string(value(0)), std::string(value(1)), std::string(value(2)),
-                             std::string(value(3))});
+    rules_.push_back({value(0), value(1), value(2), value(3)});
+  }
+}
+
+namespace {
+
+RuleSet CopyRules(const RuleFileReader& reader) {
+  RuleSet set;
+  set.pickupPath = reader.PickupPath();
+  for (const auto& rule : reader.Rules()) {
+    set.rules.push_back({std::string(rule.header), std::string(rule.value),
+                         std::string(rule.action), std::string(rule.target)});
   }
   return set;
 }
 
 }  // namespace
 
-RuleSet ParseRuleFile(std::string_view text) { return RuleSetFrom(IniSnapshot::Parse(text)); }
+RuleSet ParseRuleFile(std::string_view text) {
+  RuleFileReader reader;
+  reader.Parse(text);
+  return CopyRules(reader);
+}
 
-RuleSet ReadRuleFile(const std::string& path) { return RuleSetFrom(IniSnapshot::Load(path)); }
+RuleSet ReadRuleFile(const std::string& path) {
+  RuleFileReader reader;
+  reader.Load(path);
+  return CopyRules(reader);
+}
 
 }  // namespace quarvel::sink

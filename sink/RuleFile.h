@@ -9,9 +9,13 @@
 // character inside a value stays in that value.
 #pragma once
 
+#include <array>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/basIniFile.h"
 
 namespace quarvel::sink {
 
@@ -37,6 +41,31 @@ struct Rule {
 struct RuleSet {
   std::vector<Rule> rules;
   std::string pickupPath;
+};
+
+// Reads the rule file again and again, keeping its buffers from one load to
+// the next: the sink loads the file at every saved item. The views it returns
+// stay valid until the next Load or Parse. Not thread-safe: one per thread.
+class RuleFileReader {
+ public:
+  struct RuleView {
+    std::string_view header, value, action, target;
+  };
+
+  // A missing or unreadable file gives no rules and an empty pickup path.
+  void Load(const std::string& path);
+  void Parse(std::string_view text);
+
+  [[nodiscard]] std::span<const RuleView> Rules() const { return rules_; }
+  [[nodiscard]] std::string_view PickupPath() const { return pickupPath_; }
+
+ private:
+  void Collect();
+
+  IniReader ini_;
+  std::vector<std::array<const std::string_view*, 4>> slots_;  // per rule number
+  std::vector<RuleView> rules_;
+  std::string_view pickupPath_;
 };
 
 // Reads the file as the sink sees it. A missing or unreadable file gives no
