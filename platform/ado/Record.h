@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ado/Variant.h"
@@ -71,6 +72,7 @@ class Fields {
 
 class Record {
  public:
+  static constexpr std::string_view kInterfaceName = "ado.Record";
   virtual ~Record() = default;
   virtual Fields& GetFields() = 0;
   [[nodiscard]] virtual std::string ParentURL() = 0;
