@@ -1,0 +1,84 @@
+#include "tools/exsim/SampleServer.h"
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/complus/ComponentCatalog.h"
+#include "platform/store/PublicStore.h"
+#include "platform/store/provider/ServerConfig.h"
+
+namespace quarvel::exsim {
+
+namespace store = platform::store;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct SampleFolder {
+  std::vector<std::string> path;
+  const char* emailAddress;
+  bool hidden = false;
+  bool accessDenied = false;
+};
+
+const std::vector<SampleFolder>& SampleFolders() {
+  static const std::vector<SampleFolder> folders = {
+      {{"Inbox"}, "inbox@example.com"},
+      {{"Junk Mail"}, "junk@example.com"},
+      {{"Junk Mail", "Quarantine"}, ""},
+      {{"Sales"}, "sales@example.com"},
+      {{"Sales", "Leads"}, "leads@example.com"},
+      {{"Sales", "Leads", "2026 Q4"}, ""},
+      {{"Support Requests"}, "support@example.com"},
+      {{"Archive"}, ""},
+      {{"Archive", "Old Spam"}, ""},
+      {{"Board Room"}, "board@example.com", false, true},
+      {{"System Notes"}, "", true},
+  };
+  return folders;
+}
+
+// The names this server owns below its root; nothing else there is touched.
+const std::vector<const char*>& ServerEntries() {
+  static const std::vector<const char*> entries = {
+      "server.json", "store", "complus", "journal.log", "pickup", "Drop", "Badmail", "metabase.json"};
+  return entries;
+}
+
+}  // namespace
+
+void CreateSampleServer(const fs::path& root, bool replace) {
+  if (fs::exists(root / "server.json")) {
+    if (!replace) {
+      throw std::runtime_error("a server already exists at " + root.string() +
+                               " (use --force to replace it)");
+    }
+    for (const char* entry : ServerEntries()) fs::remove_all(root / entry);
+  }
+  fs::create_directories(root);
+  store::SampleServerConfig(kSampleComputerName, kSampleDomain, kSampleStoreGuid)
+      .Save(root / "server.json");
+
+  store::PublicStore publicStore(root / "store");
+  for (const auto& folder : SampleFolders()) {
+    store::StorePath path;
+    for (const auto& name : folder.path) path = path.Child(name);
+    store::FolderSettings settings;
+    settings.displayName = folder.path.back();
+    settings.emailAddress = folder.emailAddress;
+    settings.hidden = folder.hidden;
+    settings.accessDenied = folder.accessDenied;
+    publicStore.CreateFolder(path, settings);
+  }
+  // Where store-wide event registrations live, as on every public store.
+  const auto globalEvents = store::StorePath{{"non_ipm_subtree"}}
+                                .Child(std::string("StoreEvents") + kSampleStoreGuid)
+                                .Child("GlobalEvents");
+  publicStore.CreateFolder(globalEvents, {"GlobalEvents", "", true, false});
+  fs::create_directories(root / "pickup");
+  fs::create_directories(root / "complus");
+  platform::complus::ComponentCatalog(root / "complus" / "catalog.json").Save();
+}
+
+}  // namespace quarvel::exsim
