@@ -2,6 +2,7 @@
 
 #include <gmime/gmime.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -48,6 +49,33 @@ struct ParsedHeaders {
   std::string fromEmail;
 };
 
+// The header block without lines whose field name is not a valid one (such as
+// "x-Originally delivered to:", which a returning forward carries first) and
+// their continuations: the parser would take such a line for the end of the
+// headers and lose the subject and sender after it. The transport headers
+// property keeps every line.
+std::string WellFormedFields(const std::string& headerBlock) {
+  std::string kept;
+  bool keeping = false;
+  std::size_t start = 0;
+  while (start < headerBlock.size()) {
+    auto end = headerBlock.find('\n', start);
+    end = end == std::string::npos ? headerBlock.size() : end + 1;
+    const std::string_view line(headerBlock.data() + start, end - start);
+    start = end;
+    if (line.front() == ' ' || line.front() == '\t') {
+      if (keeping) kept += line;
+      continue;
+    }
+    const auto colon = line.find(':');
+    keeping = colon != std::string_view::npos && colon > 0 &&
+              std::all_of(line.begin(), line.begin() + colon,
+                          [](char c) { return c > 32 && c < 127; });
+    if (keeping) kept += line;
+  }
+  return kept;
+}
+
 ParsedHeaders ParseHeaders(const std::string& headerBlock) {
   InitGMime();
   // GLib's slice allocator passes blocks between threads under its own futex
@@ -58,7 +86,7 @@ ParsedHeaders ParseHeaders(const std::string& headerBlock) {
   ParsedHeaders parsed;
   // Only the header block: the body cannot change these values, and skipping it
   // keeps large or malformed MIME bodies out of the parser.
-  const std::string text = headerBlock + "\r\n";
+  const std::string text = WellFormedFields(headerBlock) + "\r\n";
   GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(text.data(), text.size()));
   if (!stream) return parsed;
   GObjectPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));

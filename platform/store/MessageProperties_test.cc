@@ -204,3 +204,22 @@ TEST(DeriveMessagePropertiesRobustnessTest, DerivesOnSeveralThreadsAtOnce) {
 
 }  // namespace
 }  // namespace quarvel::platform::store
+
+namespace quarvel::platform::store {
+namespace {
+
+TEST(MessagePropertiesReturningForwardTest, InvalidFieldNameDoesNotHideTheRest) {
+  const std::string message =
+      "x-Originally delivered to:file://./backofficestorage/example.com/Public Folders/Sales\r\n"
+      "From: \"Toner Outlet\" <office@example.net>\r\n"
+      "Subject: Spam: cheap toner\r\n\r\nBody\r\n";
+  const auto properties = DeriveMessageProperties(message, {});
+  EXPECT_EQ(properties.at(kPropSubject).ToString(), "Spam: cheap toner");
+  EXPECT_EQ(properties.at(kPropFromEmail).ToString(), "office@example.net");
+  EXPECT_TRUE(properties.at(CanonicalPropertyName(kPropTransportHeaders))
+                  .ToString()
+                  .starts_with("x-Originally delivered to:file://"));
+}
+
+}  // namespace
+}  // namespace quarvel::platform::store
