@@ -16,14 +16,22 @@ std::string ParentOf(const std::string& url) {
 }
 
 // The store knows a property tag by both of its spellings, "0x001A001E" and
-// "x001A001E"; one key per property keeps them the same property here too.
+// "x001a001e", in either letter case; one key per property keeps them the
+// same property here too.
 std::string Canonical(const std::string& name) {
-  static constexpr std::string_view kTagPrefix = "http://schemas.microsoft.com/mapi/proptag/0x";
-  if (name.starts_with(kTagPrefix)) {
-    return std::string(kTagPrefix.substr(0, kTagPrefix.size() - 2)) + "x" +
-           name.substr(kTagPrefix.size());
+  static constexpr std::string_view kTagPrefix = "http://schemas.microsoft.com/mapi/proptag/";
+  if (!name.starts_with(kTagPrefix)) return name;
+  std::string_view tag = std::string_view(name).substr(kTagPrefix.size());
+  if (tag.starts_with("0x") || tag.starts_with("0X")) {
+    tag.remove_prefix(2);
+  } else if (tag.starts_with("x") || tag.starts_with("X")) {
+    tag.remove_prefix(1);
+  } else {
+    return name;
   }
-  return name;
+  std::string canonical = std::string(kTagPrefix) + "x";
+  for (const char c : tag) canonical += (c >= 'A' && c <= 'F') ? static_cast<char>(c - 'A' + 'a') : c;
+  return canonical;
 }
 
 [[noreturn]] void NotFound(const std::string& what) {

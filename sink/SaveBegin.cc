@@ -8,7 +8,7 @@
 #include "sink/ModuleState.h"
 #include "sink/QuarvelModule.h"
 #include "sink/RuleFile.h"
-#include "sink/basParser.h"
+#include "sink/RuleMatching.h"
 
 namespace quarvel::sink {
 
@@ -46,49 +46,6 @@ void CreateOrOverwrite(StoreAccess& record, std::string_view name, const std::st
   }
 }
 
-// The item's transport headers, fetched once and split once for all the
-// header rules of this item.
-class TransportHeaders {
- public:
-  explicit TransportHeaders(StoreAccess& record) : record_(record) {}
-
-  const std::string& Text() {
-    if (!text_) text_ = ValueOr([&] { return record_.ReadProperty(std::string(kTransportHeaders)); },
-                                std::string());
-    return *text_;
-  }
-  const HeaderLines& Lines() {
-    if (!lines_) lines_.emplace(Text());
-    return *lines_;
-  }
-
- private:
-  StoreAccess& record_;
-  std::optional<std::string> text_;
-  std::optional<HeaderLines> lines_;
-};
-
-bool RuleMatches(StoreAccess& record, const ModuleState& state, TransportHeaders& headers) {
-  const auto& header = state.CurrentHeader;
-  const auto& value = state.CurrentValue;
-  if (header.empty() || state.CurrentTarget.empty()) return false;
-  try {
-    if (text::EqualsIgnoreCase(header, "subject")) {
-      return ConditionHolds(text::Trim(record.ReadProperty(std::string(kSubject))), value);
-    }
-    if (text::EqualsIgnoreCase(header, "IMFSCL")) {
-      return ConditionHolds(text::Trim(record.ReadProperty(std::string(kSpamConfidenceLevel))),
-                            value);
-    }
-    if (headers.Text().empty()) return false;
-    if (UsesWholeHeaderText(value)) return WholeHeaderTextMatches(headers.Text(), header, value);
-    return MatchHeaderLine(headers.Lines(), header, value);
-  } catch (...) {
-    // An unreadable property or an invalid pattern: this rule does not match.
-    return false;
-  }
-}
-
 // The text after "x-Originally delivered to:" up to the line end, trimmed.
 std::optional<std::string> ReturningFolder(const std::string& headerText) {
   static constexpr std::string_view kMarker = "x-Originally delivered to:";
@@ -101,7 +58,7 @@ std::optional<std::string> ReturningFolder(const std::string& headerText) {
   return text::Trim(std::string_view(headerText).substr(start, end - start));
 }
 
-void MarkForward(StoreAccess& record, const ModuleState& state, TransportHeaders& headers) {
+void MarkForward(StoreAccess& record, const ModuleState& state) {
   const auto folderAddress =
       ValueOr([&] { return record.FolderEmailAddress(record.ParentURL()); }, std::string());
   const auto targetAddress = ExtractAddress(state.CurrentTarget);
@@ -110,7 +67,9 @@ void MarkForward(StoreAccess& record, const ModuleState& state, TransportHeaders
     // The rule forwards to this very folder: the message has come back from
     // the first folder's forward. Record where it first arrived, and stop the
     // loop there.
-    if (const auto firstFolder = ReturningFolder(headers.Text())) {
+    const auto headers =
+        ValueOr([&] { return record.ReadProperty(std::string(kTransportHeaders)); }, std::string());
+    if (const auto firstFolder = ReturningFolder(headers)) {
       CreateOrOverwrite(record, kOriginallyDeliveredTo, *firstFolder);
     }
     return;
@@ -143,32 +102,27 @@ void Finish(StoreAccess& record, const std::string& itemClass) {
   Attempt([&] { record.UpdateFields(); });
 }
 
-// Evaluates the rules in file order; the first match decides.
+// The first matching rule decides; without one, only the class rewrite runs.
 void ApplyRules(StoreAccess& record, ModuleState& state, const std::string& itemClass) {
-  TransportHeaders headers(record);
-  const auto count = static_cast<std::size_t>(state.RuleCount + 1);
-  for (std::size_t i = 0; i < count && i < state.TargetList.size(); ++i) {
-    state.CurrentTarget = state.TargetList[i];
-    state.CurrentHeader = i < state.HeaderList.size() ? state.HeaderList[i] : std::string();
-    state.CurrentValue = i < state.ValueList.size() ? state.ValueList[i] : std::string();
-    if (!RuleMatches(record, state, headers)) continue;
-
-    const auto handledBy = ValueOr(
-        [&] { return text::Trim(record.ReadProperty(std::string(kHandledMarker))); }, std::string());
-    if (handledBy.find('@') != std::string::npos) return;  // forwarded here before
-
-    if (state.CurrentTarget == kDeleteTarget) {
-      Attempt([&] { record.DeleteRecord(); });
-      return;
-    }
-    const auto& action = i < state.ActionList.size() ? state.ActionList[i] : std::string();
-    if (text::EqualsIgnoreCase(action, kForwardAction)) {
-      MarkForward(record, state, headers);
-    } else {
-      MarkMove(record, state);
-    }
+  const auto matched = FindMatchingRule(record, state);
+  if (!matched) {
     Finish(record, itemClass);
     return;
+  }
+  const auto handledBy = ValueOr(
+      [&] { return text::Trim(record.ReadProperty(std::string(kHandledMarker))); }, std::string());
+  if (handledBy.find('@') != std::string::npos) return;  // forwarded here before
+
+  if (state.CurrentTarget == kDeleteTarget) {
+    Attempt([&] { record.DeleteRecord(); });
+    return;
+  }
+  const auto i = *matched;
+  const auto& action = i < state.ActionList.size() ? state.ActionList[i] : std::string();
+  if (text::EqualsIgnoreCase(action, kForwardAction)) {
+    MarkForward(record, state);
+  } else {
+    MarkMove(record, state);
   }
   Finish(record, itemClass);
 }

@@ -1,0 +1,133 @@
+#include "sink/RuleMatching.h"
+
+#include "common/Text.h"
+#include "sink/HeaderMatching.h"
+#include "sink/ItemProperties.h"
+#include "sink/basParser.h"
+
+namespace quarvel::sink {
+
+namespace {
+
+// The item's transport headers, fetched once and split once for all the
+// header rules of one item; an unreadable property reads as empty.
+class TransportHeaders {
+ public:
+  explicit TransportHeaders(StoreAccess& record) : record_(record) {}
+
+  const std::string& Text() {
+    if (!text_) {
+      try {
+        text_ = record_.ReadProperty(std::string(kTransportHeaders));
+      } catch (...) {
+        text_.emplace();
+      }
+    }
+    return *text_;
+  }
+  const HeaderLines& Lines() {
+    if (!lines_) lines_.emplace(Text());
+    return *lines_;
+  }
+
+ private:
+  StoreAccess& record_;
+  std::optional<std::string> text_;
+  std::optional<HeaderLines> lines_;
+};
+
+// Tests the state's current rule. `visit`, when given, learns what was
+// tested and why the rule matched or not.
+bool RuleMatches(StoreAccess& record, const ModuleState& state, TransportHeaders& headers,
+                 RuleVisit* visit) {
+  const auto& header = state.CurrentHeader;
+  const auto& value = state.CurrentValue;
+  const auto explain = [&](std::string tested, bool matched, std::string why) {
+    if (visit != nullptr) {
+      visit->tested = std::move(tested);
+      visit->matched = matched;
+      visit->why = std::move(why);
+    }
+    return matched;
+  };
+  const auto test = [&](std::string_view tested) {
+    const bool holds = ConditionHolds(tested, value);
+    if (visit == nullptr) return holds;
+    return explain(std::string(tested), holds,
+                   holds ? "the condition holds"
+                         : tested.empty() ? "the value is empty" : "the condition does not hold");
+  };
+  if (header.empty() || state.CurrentTarget.empty()) {
+    return explain("", false, header.empty() ? "the rule has no header" : "the rule has no target");
+  }
+  try {
+    if (text::EqualsIgnoreCase(header, "subject")) {
+      return test(text::Trim(record.ReadProperty(std::string(kSubject))));
+    }
+    if (text::EqualsIgnoreCase(header, "IMFSCL")) {
+      return test(text::Trim(record.ReadProperty(std::string(kSpamConfidenceLevel))));
+    }
+    if (headers.Text().empty()) return explain("", false, "the item has no transport headers");
+    if (UsesWholeHeaderText(value)) {
+      const bool found = WholeHeaderTextMatches(headers.Text(), header, value);
+      return explain(headers.Text(), found,
+                     found ? "the header text contains it" : "the header text does not contain it");
+    }
+    if (visit == nullptr) return MatchHeaderLine(headers.Lines(), header, value);
+    const auto line = headers.Lines().FirstValue(header);
+    if (!line) return explain("", false, "no " + header + " line");
+    return test(*line);
+  } catch (const std::exception& error) {
+    return explain("", false, error.what());
+  } catch (...) {
+    return explain("", false, "the test failed");
+  }
+}
+
+}  // namespace
+
+void LoadRules(ModuleState& state, const RuleFileReader& rules) {
+  const auto views = rules.Rules();
+  // Assigning into the strings already there reuses their memory.
+  const auto fill = [&](std::vector<std::string>& list,
+                        std::string_view RuleFileReader::RuleView::*member) {
+    if (views.empty()) {
+      list.clear();
+      return;
+    }
+    list.resize(views.size() + 1);
+    for (std::size_t i = 0; i < views.size(); ++i) list[i].assign(views[i].*member);
+    list.back().clear();  // the empty entry after the last rule
+  };
+  fill(state.TargetList, &RuleFileReader::RuleView::target);
+  fill(state.HeaderList, &RuleFileReader::RuleView::header);
+  fill(state.ValueList, &RuleFileReader::RuleView::value);
+  fill(state.ActionList, &RuleFileReader::RuleView::action);
+  // At most 32767 rules load, so the count always fits.
+  state.RuleCount = static_cast<std::int16_t>(static_cast<int>(state.TargetList.size()) - 1);
+  state.PickupPath.assign(rules.PickupPath());
+}
+
+std::optional<std::size_t> FindMatchingRule(StoreAccess& record, ModuleState& state,
+                                            std::vector<RuleVisit>* visits) {
+  TransportHeaders headers(record);
+  const auto count = static_cast<std::size_t>(state.RuleCount + 1);
+  for (std::size_t i = 0; i < count && i < state.TargetList.size(); ++i) {
+    state.CurrentTarget = state.TargetList[i];
+    state.CurrentHeader = i < state.HeaderList.size() ? state.HeaderList[i] : std::string();
+    state.CurrentValue = i < state.ValueList.size() ? state.ValueList[i] : std::string();
+    RuleVisit* visit = nullptr;
+    if (visits != nullptr) {
+      // The empty entry after the last rule is no rule a person wrote.
+      if (i + 1 == count && state.CurrentHeader.empty() && state.CurrentTarget.empty()) break;
+      visit = &visits->emplace_back();
+      visit->number = static_cast<int>(i + 1);
+      visit->header = state.CurrentHeader;
+      visit->pattern = state.CurrentValue;
+    }
+    if (RuleMatches(record, state, headers, visit)) return i;
+  }
+  return std::nullopt;
+}
+
+}  // namespace quarvel::sink
