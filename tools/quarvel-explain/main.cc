@@ -2,6 +2,8 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "tools/exsim/SimulatedServer.h"
+#include "tools/quarvel-explain/EvalCommand.h"
 #include "tools/quarvel-explain/ExplainCommands.h"
 
 int main(int argc, char** argv) {
@@ -23,7 +25,36 @@ int main(int argc, char** argv) {
                                           quarvel::explain::DefaultRuleFilePath() + ")");
   rules->add_flag("--json", json, "print one JSON object");
 
+  quarvel::explain::EvalOptions eval;
+  std::vector<std::string> messages;
+  std::string folder;
+  std::string root = quarvel::exsim::SimulatedServer::DefaultRoot().string();
+  int scl = 0;
+  auto* evalCommand = app.add_subcommand(
+      "eval", "Show what the sink would do with messages: which rule fires, and what follows.");
+  evalCommand->add_option("MESSAGE", messages, "message files");
+  evalCommand->add_option("--rules", eval.ruleFile, "rule file (default: the one beside the sink)");
+  auto* sclOption = evalCommand->add_option("--scl", scl, "spam confidence level of the messages")
+                        ->check(CLI::Range(-1, 9));
+  evalCommand->add_option("--class", eval.messageClass, "message class (default IPM.Note)");
+  evalCommand->add_option("--folder-address", eval.folderAddress,
+                          "e-mail address of the folder the messages arrive in");
+  evalCommand->add_option("--folder", folder,
+                          "evaluate every item of this folder of the simulated server instead");
+  evalCommand->add_option("--root", root, "simulated server directory (default: $EXSIM_ROOT)");
+  evalCommand->add_flag("--verbose", eval.verbose, "show every rule visited and why");
+  evalCommand->add_flag("--json", eval.json, "print one JSON object per message");
+
   CLI11_PARSE(app, argc, argv);
+
+  if (evalCommand->parsed()) {
+    if (messages.empty() && folder.empty()) {
+      std::cerr << "quarvel-explain: eval needs MESSAGE files or --folder\n";
+      return 2;
+    }
+    if (sclOption->count() > 0) eval.spamConfidenceLevel = scl;
+    return quarvel::explain::RunEval(messages, folder, root, eval, std::cout, std::cerr);
+  }
 
   if (match->parsed()) return quarvel::explain::RunMatch(pattern, value, std::cout, std::cerr);
   return quarvel::explain::RunRules(ruleFile, json, std::cout, std::cerr);
