@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/complus/ComponentCatalog.h"
+#include "platform/metabase/Metabase.h"
 #include "platform/store/PublicStore.h"
 #include "platform/store/provider/ServerConfig.h"
 
@@ -42,7 +43,8 @@ const std::vector<SampleFolder>& SampleFolders() {
 // The names this server owns below its root; nothing else there is touched.
 const std::vector<const char*>& ServerEntries() {
   static const std::vector<const char*> entries = {
-      "server.json", "store", "complus", "journal.log", "pickup", "Drop", "Badmail", "metabase.json"};
+      "server.json", "store", "complus", "journal.log", "pickup",
+      "Queue",       "Drop",  "Badmail", "metabase.json"};
   return entries;
 }
 
@@ -77,6 +79,14 @@ void CreateSampleServer(const fs::path& root, bool replace) {
                                 .Child("GlobalEvents");
   publicStore.CreateFolder(globalEvents, {"GlobalEvents", "", true, false});
   fs::create_directories(root / "pickup");
+  // SMTP virtual server 1, as the setup program finds it; its other
+  // directories default to Queue, Drop and Badmail beside the metabase.
+  platform::metabase::Metabase metabase(root / "metabase.json");
+  metabase.SetSmtpServer(1, {fs::absolute(root / "pickup"), {}, {}, {}});
+  metabase.Save();
+  for (const auto* directory : {"Queue", "Drop", "Badmail"}) {
+    fs::create_directories(root / directory);
+  }
   fs::create_directories(root / "complus");
   platform::complus::ComponentCatalog(root / "complus" / "catalog.json").Save();
 }

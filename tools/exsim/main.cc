@@ -3,6 +3,7 @@
 // call registered sinks), and shows folders, items, registrations, the
 // component catalog and the event journal.
 #include <CLI/CLI.hpp>
+#include <csignal>
 #include <iostream>
 
 #include "platform/PlatformError.h"
@@ -10,6 +11,7 @@
 #include "tools/exsim/ExsimCommands.h"
 #include "tools/exsim/SampleServer.h"
 #include "tools/exsim/SimulatedServer.h"
+#include "tools/exsim/SmtpCommand.h"
 
 namespace {
 
@@ -28,6 +30,11 @@ int RunDelivery(SimulatedServer& server, const std::vector<std::string>& inputs,
   std::cout << DescribeSummary(summary) << '\n';
   return summary.failed == 0 ? 0 : 1;
 }
+
+// Set by SIGINT or SIGTERM: `exsim smtp --watch` ends after its current pass.
+volatile std::sig_atomic_t stopRequested = 0;
+
+void RequestStop(int) { stopRequested = 1; }
 
 }  // namespace
 
@@ -111,6 +118,18 @@ int main(int argc, char** argv) {
   auto* log = app.add_subcommand("log", "Show the store's event journal.");
   log->add_option("--tail", tail, "only the last N entries")->check(CLI::NonNegativeNumber);
 
+  bool watchSmtp = false;
+  int smtpInterval = 500;
+  auto* smtp = app.add_subcommand(
+      "smtp",
+      "Run the SMTP pickup service once: deliver each pickup file to the public folders "
+      "its recipients' addresses belong to (raising their store events), copy mail for other "
+      "addresses into Drop, and move malformed files into Badmail with a .reason file.");
+  smtp->add_flag("--watch", watchSmtp, "keep running passes until Ctrl+C or SIGTERM");
+  smtp->add_option("--interval", smtpInterval,
+                   "milliseconds between passes with --watch (default 500)")
+      ->check(CLI::Range(1, 3600000));
+
   CLI11_PARSE(app, argc, argv);
 
   try {
@@ -145,6 +164,17 @@ int main(int argc, char** argv) {
     if (complusStart->parsed()) return StartApplication(server, application, true, std::cout, std::cerr);
     if (complusStop->parsed()) return StartApplication(server, application, false, std::cout, std::cerr);
     if (log->parsed()) return ShowJournal(server, tail, std::cout);
+    if (smtp->parsed()) {
+      if (watchSmtp) {
+        struct sigaction action {};
+        action.sa_handler = RequestStop;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, nullptr);
+        sigaction(SIGTERM, &action, nullptr);
+      }
+      return RunSmtp(server, watchSmtp, smtpInterval, std::cout, std::cerr,
+                     [] { return stopRequested == 0; });
+    }
   } catch (const quarvel::platform::PlatformError& error) {
     std::cerr << "exsim: " << error.Description() << '\n';
     return 1;

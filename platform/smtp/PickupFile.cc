@@ -1,0 +1,142 @@
+#include "platform/smtp/PickupFile.h"
+
+#include <algorithm>
+
+namespace quarvel::platform::smtp {
+
+namespace {
+
+constexpr std::string_view kSender = "x-sender:";
+constexpr std::string_view kReceiver = "x-receiver:";
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Envelope names and addresses are ASCII; ICU is not needed to compare them.
+bool EqualsAsciiIgnoreCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return AsciiLower(x) == AsciiLower(y);
+         });
+}
+
+bool StartsWithAsciiIgnoreCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() &&
+         EqualsAsciiIgnoreCase(text.substr(0, prefix.size()), prefix);
+}
+
+std::string_view TrimSpaces(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+bool IsControl(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 0x20 || byte == 0x7F;
+}
+
+// The address in an envelope value, or why there is none.
+std::optional<std::string> Address(std::string_view value, std::string& why) {
+  value = TrimSpaces(value);
+  if (const auto open = value.rfind('<'); open != std::string_view::npos) {
+    const auto close = value.find('>', open);
+    if (close == std::string_view::npos) {
+      why = "no > after <";
+      return std::nullopt;
+    }
+    if (!TrimSpaces(value.substr(close + 1)).empty()) {
+      why = "text after the address in <>";
+      return std::nullopt;
+    }
+    value = TrimSpaces(value.substr(open + 1, close - open - 1));
+  }
+  if (value.empty()) {
+    why = "empty address";
+    return std::nullopt;
+  }
+  if (std::any_of(value.begin(), value.end(), [](char c) { return c == ' ' || IsControl(c); })) {
+    why = "blank or control character in the address \"" + ShownText(value) + "\"";
+    return std::nullopt;
+  }
+  if (value.find_first_of("<>,;") != std::string_view::npos) {
+    why = "not a single address: \"" + ShownText(value) + "\"";
+    return std::nullopt;
+  }
+  const auto at = value.rfind('@');
+  if (at == std::string_view::npos || at == 0 || at + 1 == value.size()) {
+    why = "not an e-mail address (name@domain): \"" + ShownText(value) + "\"";
+    return std::nullopt;
+  }
+  return std::string(value);
+}
+
+PickupParse Malformed(std::string why) { return {std::nullopt, std::move(why)}; }
+
+}  // namespace
+
+std::string ShownText(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string shown;
+  shown.reserve(text.size());
+  for (const char c : text) {
+    if (IsControl(c)) {
+      const auto byte = static_cast<unsigned char>(c);
+      shown += "\\x";
+      shown += kHex[byte >> 4];
+      shown += kHex[byte & 0xF];
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
+PickupParse ParsePickupFile(std::string_view content) {
+  if (content.size() > kMaxPickupFileSize) {
+    return Malformed("the file is larger than " + std::to_string(kMaxPickupFileSize) + " bytes");
+  }
+  if (content.empty()) return Malformed("the file is empty");
+
+  PickupMessage result;
+  int senders = 0;
+  std::size_t position = 0;
+  for (int lineNumber = 1; position < content.size(); ++lineNumber) {
+    const auto end = content.find('\n', position);
+    const auto next = end == std::string_view::npos ? content.size() : end + 1;
+    auto line = content.substr(position, next - position);
+    if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+
+    const bool isSender = StartsWithAsciiIgnoreCase(line, kSender);
+    if (!isSender && !StartsWithAsciiIgnoreCase(line, kReceiver)) break;
+    const auto where = "line " + std::to_string(lineNumber) + " (" +
+                       std::string(isSender ? "x-sender" : "x-receiver") + "): ";
+    if (line.find('\0') != std::string_view::npos) {
+      return Malformed(where + "NUL byte in the envelope");
+    }
+    std::string why;
+    auto address = Address(line.substr((isSender ? kSender : kReceiver).size()), why);
+    if (!address) return Malformed(where + why);
+    if (isSender) {
+      ++senders;
+      result.sender = std::move(*address);
+    } else if (std::none_of(
+                   result.receivers.begin(), result.receivers.end(),
+                   [&](const std::string& r) { return EqualsAsciiIgnoreCase(r, *address); })) {
+      result.receivers.push_back(std::move(*address));
+    }
+    position = next;
+  }
+
+  if (senders == 0) return Malformed("no x-sender line");
+  if (senders > 1) return Malformed("more than one x-sender line");
+  if (result.receivers.empty()) return Malformed("no x-receiver line");
+  if (position == content.size()) return Malformed("no message after the envelope");
+  result.message = std::string(content.substr(position));
+  return {std::move(result), {}};
+}
+
+std::string FormatEnvelope(std::string_view receiver, std::string_view sender) {
+  return "x-receiver: " + std::string(receiver) + "\r\nx-sender: " + std::string(sender) + "\r\n";
+}
+
+}  // namespace quarvel::platform::smtp

@@ -1,0 +1,58 @@
+#include "tools/exsim/SmtpCommand.h"
+
+#include <chrono>
+#include <ostream>
+
+#include "platform/PlatformError.h"
+#include "platform/metabase/Metabase.h"
+#include "tools/exsim/Delivery.h"
+
+namespace quarvel::exsim {
+
+namespace smtp = platform::smtp;
+namespace fs = std::filesystem;
+
+std::optional<smtp::PublicFolder> ServerMailDelivery::FolderForAddress(const std::string& address) {
+  const auto folder = server_.Store().FindFolderByAddress(address);
+  if (!folder) return std::nullopt;
+  return smtp::PublicFolder{server_.FileUrl(*folder)};
+}
+
+std::string ServerMailDelivery::DeliverToFolder(const smtp::PublicFolder& folder,
+                                                const std::string& message,
+                                                const std::string& name) {
+  DeliveryOptions options;  // delivered mail of class IPM.Note, no spam level
+  return DeliverMessage(server_, server_.ResolveFolder(folder.url), name, message, options)
+      .entry.outcome;
+}
+
+smtp::PickupDirectories SmtpDirectories(const SimulatedServer& server) {
+  const platform::metabase::Metabase metabase(server.Root() / "metabase.json");
+  if (const auto virtualServer = metabase.SmtpServer(1)) return smtp::DirectoriesOf(*virtualServer);
+  const auto root = fs::absolute(server.Root());
+  return {fs::absolute(server.PickupDirectory()), root / "Queue", root / "Drop", root / "Badmail"};
+}
+
+int RunSmtp(SimulatedServer& server, bool watch, int intervalMs, std::ostream& out,
+            std::ostream& err, const std::function<bool()>& keepGoing) {
+  ServerMailDelivery delivery(server);
+  try {
+    smtp::PickupService service(SmtpDirectories(server), delivery, out);
+    smtp::PassSummary summary;
+    if (watch) {
+      out << "Watching " << service.Directories().pickup.string() << " every " << intervalMs
+          << " ms; stop with Ctrl+C." << std::endl;
+      summary = service.Watch(
+          std::chrono::milliseconds(intervalMs), keepGoing ? keepGoing : [] { return true; });
+    } else {
+      summary = service.RunPass();
+    }
+    out << smtp::DescribePass(summary) << '\n';
+    return summary.leftForLater == 0 ? 0 : 1;
+  } catch (const platform::PlatformError& error) {
+    err << "exsim: " << error.Description() << '\n';
+    return 1;
+  }
+}
+
+}  // namespace quarvel::exsim
