@@ -4,8 +4,9 @@
 //   server.json            the server, its storage groups and public stores
 //   store/                 the public folder tree (see PublicStore.h)
 //   complus/catalog.json   the component catalog (owner-only)
+//   metabase.json          the SMTP virtual servers and their directories
 //   journal.log            the store's event journal
-//   pickup/                the SMTP service's pickup directory
+//   pickup/ Queue/ Drop/ Badmail/   the SMTP service's directories
 //
 // Opening does not create anything; CreateSampleServer does. Thread-safe
 // after construction: deliveries may run on several threads.
