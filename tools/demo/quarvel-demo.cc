@@ -14,6 +14,7 @@
 #include "platform/PlatformError.h"
 #include "sink/HeaderMatching.h"
 #include "tools/exsim/Delivery.h"
+#include "tools/exsim/MailManifest.h"
 #include "tools/exsim/SimulatedServer.h"
 #include "tools/exsim/SmtpCommand.h"
 #include "tools/quarvel-explain/EvalCommand.h"
@@ -24,28 +25,10 @@ namespace fs = std::filesystem;
 using namespace quarvel;
 
 struct Row {
-  std::string file, folder, scl, messageClass;
+  exsim::ManifestEntry entry;
   std::string rule, ended;
   std::string forwardTo;  // address, for forwards
 };
-
-std::vector<Row> ReadManifest(const fs::path& mail) {
-  std::ifstream in(mail / "MANIFEST.tsv");
-  if (!in) throw std::runtime_error("no MANIFEST.tsv in " + mail.string());
-  std::vector<Row> rows;
-  std::string line;
-  std::getline(in, line);  // the heading
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    Row row;
-    std::getline(fields, row.file, '\t');
-    std::getline(fields, row.folder, '\t');
-    std::getline(fields, row.scl, '\t');
-    std::getline(fields, row.messageClass, '\t');
-    if (!row.file.empty()) rows.push_back(row);
-  }
-  return rows;
-}
 
 std::string ReadAll(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -82,8 +65,8 @@ void PrintTable(const std::vector<Row>& rows) {
   std::vector<std::size_t> widths;
   for (const auto& heading : headings) widths.push_back(text::CharCount(heading));
   for (const auto& row : rows) {
-    widths[0] = std::max(widths[0], text::CharCount(row.file));
-    widths[1] = std::max(widths[1], text::CharCount(row.folder));
+    widths[0] = std::max(widths[0], text::CharCount(row.entry.file));
+    widths[1] = std::max(widths[1], text::CharCount(row.entry.folder));
     widths[2] = std::max(widths[2], text::CharCount(row.rule));
   }
   const auto cell = [&](const std::string& text, std::size_t width) {
@@ -92,7 +75,7 @@ void PrintTable(const std::vector<Row>& rows) {
   std::cout << cell(headings[0], widths[0]) << cell(headings[1], widths[1])
             << cell(headings[2], widths[2]) << headings[3] << '\n';
   for (const auto& row : rows) {
-    std::cout << cell(row.file, widths[0]) << cell(row.folder, widths[1])
+    std::cout << cell(row.entry.file, widths[0]) << cell(row.entry.folder, widths[1])
               << cell(row.rule, widths[2]) << row.ended << '\n';
   }
 }
@@ -110,7 +93,8 @@ int main(int argc, char** argv) {
 
   try {
     exsim::SimulatedServer server(root);
-    auto rows = ReadManifest(mail);
+    std::vector<Row> rows;
+    for (auto& entry : exsim::ReadMailManifest(mail)) rows.push_back({std::move(entry), {}, {}, {}});
     // The rule file the installed sink reads: beside its module file.
     server.Catalog().Load();
     const auto [application, component] = server.Catalog().FindComponent("Quarvel.QuarvelCls");
@@ -119,21 +103,22 @@ int main(int argc, char** argv) {
     rules.Load((component->moduleFile.parent_path() / "Quarvel.ini").string());
 
     for (auto& row : rows) {
-      const auto message = ReadAll(fs::path(mail) / row.file);
-      const auto folder = server.ResolveFolder(row.folder);
+      const auto& entry = row.entry;
+      const auto message = ReadAll(fs::path(mail) / entry.file);
+      const auto folder = server.ResolveFolder(entry.folder);
       explain::EvalOptions options;
-      options.messageClass = row.messageClass;
-      if (row.scl != "-") options.spamConfidenceLevel = std::stoi(row.scl);
+      options.messageClass = entry.messageClass;
+      options.spamConfidenceLevel = entry.spamConfidenceLevel;
       options.folderUrl = server.FileUrl(folder);
       options.folderAddress = server.Store().ReadFolder(folder).emailAddress;
-      const auto evaluation = explain::EvaluateMessage(rules, row.file, message, options);
+      const auto evaluation = explain::EvaluateMessage(rules, entry.file, message, options);
       row.rule = RuleText(evaluation);
       if (evaluation.outcome == "forward") row.forwardTo = sink::ExtractAddress(evaluation.target);
 
       exsim::DeliveryOptions delivery;
-      delivery.messageClass = row.messageClass;
+      delivery.messageClass = entry.messageClass;
       delivery.spamConfidenceLevel = options.spamConfidenceLevel;
-      const auto result = exsim::DeliverMessage(server, folder, row.file, message, delivery);
+      const auto result = exsim::DeliverMessage(server, folder, entry.file, message, delivery);
       row.ended = Ended(result.entry.outcome, server);
       if (evaluation.reclassed && row.ended == "stayed") row.ended = "stayed, re-classed IPM.Note";
     }

@@ -9,6 +9,7 @@
 
 #include "platform/store/MessageProperties.h"
 #include "tools/exsim/ExsimTestSupport.h"
+#include "tools/exsim/MailManifest.h"
 
 namespace quarvel::explain {
 namespace {
@@ -17,27 +18,6 @@ namespace fs = std::filesystem;
 using exsim::testing::ServerFixture;
 
 const fs::path kTestData = QUARVEL_TESTDATA_DIR;
-
-struct ManifestRow {
-  std::string file, folder, scl, messageClass;
-};
-
-std::vector<ManifestRow> Manifest() {
-  std::ifstream in(kTestData / "mail" / "MANIFEST.tsv");
-  std::vector<ManifestRow> rows;
-  std::string line;
-  std::getline(in, line);  // the heading
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    ManifestRow row;
-    std::getline(fields, row.file, '\t');
-    std::getline(fields, row.folder, '\t');
-    std::getline(fields, row.scl, '\t');
-    std::getline(fields, row.messageClass, '\t');
-    if (!row.file.empty()) rows.push_back(row);
-  }
-  return rows;
-}
 
 std::string ReadAll(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -61,7 +41,7 @@ TEST_F(EvalAgreesWithSinkTest, OnEverySampleMessage) {
   sink::RuleFileReader reader;
   reader.Load((ModulePath().parent_path() / "Quarvel.ini").string());
 
-  const auto rows = Manifest();
+  const auto rows = exsim::ReadMailManifest(kTestData / "mail");
   ASSERT_GE(rows.size(), 10u);
   std::set<std::string> outcomes;
   for (const auto& row : rows) {
@@ -70,7 +50,7 @@ TEST_F(EvalAgreesWithSinkTest, OnEverySampleMessage) {
     const auto folder = server_->ResolveFolder(row.folder);
     EvalOptions options;
     options.messageClass = row.messageClass;
-    if (row.scl != "-") options.spamConfidenceLevel = std::stoi(row.scl);
+    options.spamConfidenceLevel = row.spamConfidenceLevel;
     options.folderUrl = server_->FileUrl(folder);
     options.folderAddress = server_->Store().ReadFolder(folder).emailAddress;
     const auto evaluation = EvaluateMessage(reader, row.file, message, options);
