@@ -112,6 +112,13 @@ constexpr std::uint64_t AsciiLowerWord(std::uint64_t word) {
 std::size_t MatchLength(std::string_view text, std::size_t pos, std::string_view pattern) {
   std::size_t i = pos;
   std::size_t j = 0;
+  // Most texts compared differ at once, in an ASCII letter; that needs no
+  // word arithmetic.
+  if (!pattern.empty() && i < text.size()) {
+    const auto a = static_cast<unsigned char>(text[i]);
+    const auto b = static_cast<unsigned char>(pattern[0]);
+    if ((a | b) < 0x80 && AsciiLower(a) != AsciiLower(b)) return npos;
+  }
   // Eight bytes per step while both sides are ASCII, with the same outcome as the
   // loop below: rule texts are tested against every message.
   while (j + 8 <= pattern.size() && i + 8 <= text.size()) {
@@ -211,15 +218,26 @@ std::string Trim(std::string_view s) { return std::string(TrimView(s)); }
 
 bool IsAscii(std::string_view s) {
   // Eight bytes per step: header values run to hundreds of bytes and are tested
-  // against every rule.
-  std::size_t i = 0;
-  for (; i + 8 <= s.size(); i += 8) {
-    if (LoadWord(s.data() + i) & kHighBits) return false;
+  // against every rule. The last word may overlap the one before, and short
+  // texts take two overlapping halves of a word, so no byte loop is left over.
+  const char* const p = s.data();
+  const std::size_t n = s.size();
+  if (n >= 8) {
+    for (std::size_t i = 0; i + 8 < n; i += 8) {
+      if (LoadWord(p + i) & kHighBits) return false;
+    }
+    return (LoadWord(p + n - 8) & kHighBits) == 0;
   }
-  for (; i < s.size(); ++i) {
-    if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
+  if (n >= 4) {
+    std::uint32_t head;
+    std::uint32_t tail;
+    std::memcpy(&head, p, sizeof head);
+    std::memcpy(&tail, p + n - 4, sizeof tail);
+    return ((head | tail) & 0x80808080u) == 0;
   }
-  return true;
+  unsigned bits = 0;
+  for (std::size_t i = 0; i < n; ++i) bits |= static_cast<unsigned char>(p[i]);
+  return bits < 0x80;
 }
 
 std::string UpperCase(std::string_view s) {
@@ -251,6 +269,20 @@ std::string UpperCase(std::string_view s) {
 }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  // Texts of one length, eight bytes or more, compare a word at a time while
+  // both stay ASCII, the last word overlapping the one before; only a word
+  // with another byte needs the full comparison.
+  const std::size_t n = a.size();
+  if (n == b.size() && n >= 8) {
+    for (std::size_t i = 0;; i += 8) {
+      if (i > n - 8) i = n - 8;
+      const std::uint64_t x = LoadWord(a.data() + i);
+      const std::uint64_t y = LoadWord(b.data() + i);
+      if ((x | y) & kHighBits) break;
+      if (AsciiLowerWord(x) != AsciiLowerWord(y)) return false;
+      if (i == n - 8) return true;
+    }
+  }
   return MatchLength(a, 0, b) == a.size();
 }
 

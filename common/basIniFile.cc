@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -14,6 +15,10 @@
 #include <system_error>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "common/Text.h"
 
 namespace quarvel {
@@ -22,7 +27,7 @@ namespace {
 constexpr std::size_t npos = std::string_view::npos;
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-std::string_view TrimBlanks(std::string_view s) {
+inline std::string_view TrimBlanks(std::string_view s) {
   std::size_t b = 0;
   std::size_t e = s.size();
   while (b < e && s[b] == ' ') ++b;
@@ -40,7 +45,10 @@ struct LineShape {
   std::size_t valueBegin = 0;  // key lines: offset just past the "="
 };
 
-LineShape Classify(std::string_view line) {
+// `eq` is the offset of the line's first "=", or npos; the reader finds it
+// while it looks for the line end. A blank is no "=", so the first "=" of the
+// line is the first one after the leading blanks too.
+LineShape Classify(std::string_view line, std::size_t eq) {
   std::size_t b = 0;
   while (b < line.size() && line[b] == ' ') ++b;
   if (b == line.size()) return {};
@@ -50,18 +58,19 @@ LineShape Classify(std::string_view line) {
       return {LineKind::kHeader, TrimBlanks(line.substr(b + 1, close - b - 1)), 0};
     }
   }
-  const std::size_t eq = line.find('=', b);
   if (eq == npos) return {};
   std::string_view name = line.substr(b, eq - b);
   while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
   return {LineKind::kKey, name, eq + 1};
 }
 
-std::string_view CutToMaxChars(std::string_view s) {
-  // A character takes one to four bytes: short texts need no count, and the
-  // characters that stay lie within the first 4 * kIniValueMaxChars bytes.
+LineShape Classify(std::string_view line) { return Classify(line, line.find('=')); }
+
+// The slow part of CutToMaxChars, for values longer than the limit in bytes.
+std::string_view CutLongToMaxChars(std::string_view s) {
+  // A character takes one to four bytes: the characters that stay lie within
+  // the first 4 * kIniValueMaxChars bytes.
   constexpr std::size_t kMaxBytes = 4 * kIniValueMaxChars;
-  if (s.size() <= kIniValueMaxChars) return s;
   const std::u32string chars = text::DecodeUtf8(s.substr(0, kMaxBytes));
   if (chars.size() <= kIniValueMaxChars && s.size() <= kMaxBytes) return s;
   std::size_t bytes = 0;
@@ -72,7 +81,12 @@ std::string_view CutToMaxChars(std::string_view s) {
   return s.substr(0, bytes);
 }
 
-std::string_view ValueAsRead(std::string_view raw) {
+// Short texts need no count of their characters.
+inline std::string_view CutToMaxChars(std::string_view s) {
+  return s.size() <= kIniValueMaxChars ? s : CutLongToMaxChars(s);
+}
+
+inline std::string_view ValueAsRead(std::string_view raw) {
   std::string_view v = TrimBlanks(raw);
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
     v = v.substr(1, v.size() - 2);
@@ -446,16 +460,78 @@ void IniBatch::Commit() {
 
 // ---------------------------------------------------------------------------
 
+// Reads the file with open, read and close alone: the buffer kept from earlier
+// loads usually holds the whole file, and a read that comes back short has met
+// the end, so the file's size need not be asked first.
 void IniReader::Load(const std::string& filePath) {
-  struct stat st {};
-  if (ReadWholeFileInto(filePath, text_, st) != 0) text_.clear();
+  std::size_t used = 0;
+  const int fd = ::open(filePath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd >= 0) {
+    for (;;) {
+      if (used == Room()) Grow(used, used + used / 2 + 16384);
+      const ssize_t n = ::read(fd, buffer_.get() + used, Room() - used);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        used = 0;  // unreadable: read as empty
+        break;
+      }
+      used += static_cast<std::size_t>(n);
+      if (n == 0 || used < Room()) break;
+    }
+    ::close(fd);
+  }
+  if (buffer_ == nullptr) Grow(0, 0);
+  text_ = std::string_view(buffer_.get(), used);
   ParseOwnText();
 }
 
 void IniReader::Parse(std::string_view text) {
-  text_.assign(text);
+  if (text.size() > Room() || buffer_ == nullptr) Grow(0, text.size());
+  if (!text.empty()) std::memcpy(buffer_.get(), text.data(), text.size());
+  text_ = std::string_view(buffer_.get(), text.size());
   ParseOwnText();
 }
+
+void IniReader::Grow(std::size_t keep, std::size_t room) {
+  auto bigger = std::make_unique_for_overwrite<char[]>(room + kPadding);
+  if (keep > 0) std::memcpy(bigger.get(), buffer_.get(), keep);
+  buffer_ = std::move(bigger);
+  capacity_ = room + kPadding;
+}
+
+namespace {
+
+struct LineBounds {
+  const char* equals;   // the first "=", nullptr when the line has none
+  const char* newline;  // the "\n" that ends the line
+};
+
+// The bounds of the line that starts at `p`. A "\n" must follow, and 15
+// readable bytes after it. Sixteen bytes per step, as most lines are short.
+LineBounds ScanLine(const char* p) {
+  const char* equals = nullptr;
+#if defined(__SSE2__)
+  const __m128i newlines = _mm_set1_epi8('\n');
+  const __m128i equalSigns = _mm_set1_epi8('=');
+  for (;; p += 16) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const auto nl = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, newlines)));
+    if (equals == nullptr) {
+      auto eq = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, equalSigns)));
+      if (nl != 0) eq &= nl ^ (nl - 1);  // none after the line end
+      if (eq != 0) equals = p + std::countr_zero(eq);
+    }
+    if (nl != 0) return {equals, p + std::countr_zero(nl)};
+  }
+#else
+  for (;; ++p) {
+    if (*p == '\n') return {equals, p};
+    if (*p == '=' && equals == nullptr) equals = p;
+  }
+#endif
+}
+
+}  // namespace
 
 void IniReader::ParseOwnText() {
   entries_.clear();
@@ -465,30 +541,45 @@ void IniReader::ParseOwnText() {
   // Enough for lines of 16 bytes on average (rule lines are longer), so entries
   // rarely move; untouched capacity costs no memory pages.
   entries_.reserve(rest.size() / 16 + 4);
-  std::vector<std::size_t> firstEntry;  // per section
   const char* p = rest.data();
   const char* const end = p + rest.size();
+  // The "\n" that ends the last line when the text does not, and the bytes
+  // ScanLine may read past it.
+  std::memset(buffer_.get() + text_.size(), '\n', kPadding);
   while (p < end) {
-    const auto* lf =
-        static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-    const char* lineEnd = lf != nullptr ? lf : end;
-    const char* next = lf != nullptr ? lf + 1 : end;
-    if (lineEnd > p && lineEnd[-1] == '\r') --lineEnd;
-    const std::string_view line(p, static_cast<std::size_t>(lineEnd - p));
-    p = next;
-    const LineShape shape = Classify(line);
+    const char* const begin = p;
+    const LineBounds bounds = ScanLine(begin);
+    p = bounds.newline + 1;
+    const char* lineEnd = bounds.newline;
+    if (lineEnd > begin && lineEnd[-1] == '\r') --lineEnd;
+    // An "=" comes before the line end even without the CR, which is no "=".
+    const char* const equals = bounds.equals;
+    if (equals != nullptr && equals > begin && *begin != ' ' && *begin != '[' &&
+        equals[-1] != ' ') {
+      // The usual key line, taken as Classify takes it but without the call:
+      // there are no blanks around the name. Keys before the first header
+      // belong to no section.
+      if (!sections_.empty()) {
+        entries_.emplace_back(std::string_view(begin, static_cast<std::size_t>(equals - begin)),
+                              ValueAsRead(std::string_view(
+                                  equals + 1, static_cast<std::size_t>(lineEnd - equals - 1))));
+      }
+      continue;
+    }
+    const std::string_view line(begin, static_cast<std::size_t>(lineEnd - begin));
+    const LineShape shape =
+        Classify(line, equals != nullptr ? static_cast<std::size_t>(equals - begin) : npos);
     if (shape.kind == LineKind::kHeader) {
-      sections_.push_back({shape.name, NameHash(shape.name), {}});
-      firstEntry.push_back(entries_.size());
-    } else if (shape.kind == LineKind::kKey && !firstEntry.empty()) {
-      // Keys before the first header belong to no section.
+      sections_.push_back({shape.name, NameHash(shape.name), {}, entries_.size()});
+    } else if (shape.kind == LineKind::kKey && !sections_.empty()) {
       entries_.emplace_back(shape.name, ValueAsRead(line.substr(shape.valueBegin)));
     }
   }
-  firstEntry.push_back(entries_.size());
   for (std::size_t i = 0; i < sections_.size(); ++i) {
+    const std::size_t next =
+        i + 1 < sections_.size() ? sections_[i + 1].firstEntry : entries_.size();
     sections_[i].entries =
-        EntryList(entries_).subspan(firstEntry[i], firstEntry[i + 1] - firstEntry[i]);
+        EntryList(entries_).subspan(sections_[i].firstEntry, next - sections_[i].firstEntry);
   }
 }
 

@@ -104,12 +104,21 @@ class IniReader {
     std::string_view name;   // trimmed, as written
     std::uint32_t nameHash;  // see basIniFile.cc
     EntryList entries;
+    std::size_t firstEntry;  // index into entries_
   };
 
+  // Bytes kept after the text for the line scan (see basIniFile.cc).
+  static constexpr std::size_t kPadding = 16;
+
   void ParseOwnText();
+  // A new buffer with room for `room` bytes of text, keeping the first `keep`.
+  void Grow(std::size_t keep, std::size_t room);
+  [[nodiscard]] std::size_t Room() const { return capacity_ - (capacity_ > 0 ? kPadding : 0); }
   [[nodiscard]] const Section* FindSection(std::string_view section) const;
 
-  std::string text_;
+  std::unique_ptr<char[]> buffer_;  // the text, then kPadding bytes
+  std::size_t capacity_ = 0;
+  std::string_view text_;
   std::vector<Entry> entries_;  // of all sections, in file order
   std::vector<Section> sections_;
 };

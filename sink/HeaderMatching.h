@@ -25,7 +25,11 @@ class HeaderLines {
   [[nodiscard]] std::optional<std::string_view> FirstValue(std::string_view name) const;
 
  private:
-  std::vector<std::pair<std::string_view, std::string_view>> lines_;  // name, value
+  struct Line {
+    std::string_view name, value;
+    bool asciiName;  // lets most lookups compare lengths only
+  };
+  std::vector<Line> lines_;
 };
 
 // The condition test on the first header line named `header`; false when the

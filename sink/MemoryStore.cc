@@ -1,5 +1,6 @@
 #include "sink/MemoryStore.h"
 
+#include <cstring>
 #include <utility>
 
 #include "platform/PlatformError.h"
@@ -17,21 +18,35 @@ std::string ParentOf(const std::string& url) {
 
 // The store knows a property tag by both of its spellings, "0x001A001E" and
 // "x001a001e", in either letter case; one key per property keeps them the
-// same property here too.
-std::string Canonical(const std::string& name) {
+// same property here too. Writes the canonical spelling of a tag into `out`,
+// reusing its memory; false for any other name, which is its own key.
+bool CanonicalInto(const std::string& name, std::string& out) {
   static constexpr std::string_view kTagPrefix = "http://schemas.microsoft.com/mapi/proptag/";
-  if (!name.starts_with(kTagPrefix)) return name;
+  if (!name.starts_with(kTagPrefix)) return false;
   std::string_view tag = std::string_view(name).substr(kTagPrefix.size());
   if (tag.starts_with("0x") || tag.starts_with("0X")) {
     tag.remove_prefix(2);
   } else if (tag.starts_with("x") || tag.starts_with("X")) {
     tag.remove_prefix(1);
   } else {
-    return name;
+    return false;
   }
-  std::string canonical = std::string(kTagPrefix) + "x";
-  for (const char c : tag) canonical += (c >= 'A' && c <= 'F') ? static_cast<char>(c - 'A' + 'a') : c;
-  return canonical;
+  // Written in place: a record asks for names of the same few lengths.
+  out.resize(kTagPrefix.size() + 1 + tag.size());
+  char* const canonical = out.data();
+  std::memcpy(canonical, kTagPrefix.data(), kTagPrefix.size());
+  canonical[kTagPrefix.size()] = 'x';
+  for (std::size_t i = 0; i < tag.size(); ++i) {
+    const char c = tag[i];
+    canonical[kTagPrefix.size() + 1 + i] =
+        c >= 'A' && c <= 'F' ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return true;
+}
+
+std::string Canonical(const std::string& name) {
+  std::string canonical;
+  return CanonicalInto(name, canonical) ? canonical : name;
 }
 
 [[noreturn]] void NotFound(const std::string& what) {
@@ -76,7 +91,7 @@ class MemoryRecord : public StoreAccess {
   MemoryRecord(MemoryStore& store, std::string url) : store_(store), url_(std::move(url)) {}
 
   std::string ReadProperty(const std::string& rawName) override {
-    const auto name = Canonical(rawName);
+    const auto& name = Key(rawName);
     std::lock_guard lock(store_.mutex_);
     if (const auto pending = pending_.find(name); pending != pending_.end()) {
       return pending->second.value_or(std::string());
@@ -87,7 +102,7 @@ class MemoryRecord : public StoreAccess {
   }
 
   void AppendProperty(const std::string& rawName, const std::string& value) override {
-    const auto name = Canonical(rawName);
+    const auto& name = Key(rawName);
     std::lock_guard lock(store_.mutex_);
     if (ExistsLocked(name)) {
       throw PlatformError(platform::kErrObjectAlreadyInCollection,
@@ -98,14 +113,14 @@ class MemoryRecord : public StoreAccess {
   }
 
   void SetProperty(const std::string& rawName, const std::string& value) override {
-    const auto name = Canonical(rawName);
+    const auto& name = Key(rawName);
     std::lock_guard lock(store_.mutex_);
     RequireOpen();
     pending_[name] = value;
   }
 
   void DeleteProperty(const std::string& rawName) override {
-    const auto name = Canonical(rawName);
+    const auto& name = Key(rawName);
     std::lock_guard lock(store_.mutex_);
     if (!ExistsLocked(name)) {
       throw PlatformError(platform::kErrItemNotFoundInCollection,
@@ -119,7 +134,7 @@ class MemoryRecord : public StoreAccess {
     auto& properties = Item().properties;
     for (auto& [name, value] : pending_) {
       if (value) {
-        properties[name] = *value;
+        properties[name] = std::move(*value);  // pending_ is cleared below
       } else {
         properties.erase(name);
       }
@@ -157,7 +172,8 @@ class MemoryRecord : public StoreAccess {
     std::lock_guard lock(store_.mutex_);
     const auto source = store_.items_.find(sourceUrl);
     if (source == store_.items_.end()) NotFound(sourceUrl);
-    if (!store_.folders_.contains(ParentOf(destinationUrl))) NotFound(ParentOf(destinationUrl));
+    const auto folder = ParentOf(destinationUrl);
+    if (!store_.folders_.contains(folder)) NotFound(folder);
     auto item = std::move(source->second);
     store_.items_.erase(source);
     store_.items_[destinationUrl] = std::move(item);
@@ -178,6 +194,12 @@ class MemoryRecord : public StoreAccess {
   }
 
  private:
+  // The key under which the store keeps a property: the name itself, or its
+  // canonical spelling in key_, which every call of this record reuses.
+  const std::string& Key(const std::string& rawName) {
+    return CanonicalInto(rawName, key_) ? key_ : rawName;
+  }
+
   void RequireOpen() const {
     if (!open_) throw PlatformError(platform::kErrFail, "the record is closed");
   }
@@ -200,6 +222,7 @@ class MemoryRecord : public StoreAccess {
   std::string url_;
   bool open_ = true;
   std::map<std::string, std::optional<std::string>> pending_;
+  std::string key_;
 };
 
 void MemoryStore::AddFolder(const std::string& url, const std::string& emailAddress) {
@@ -208,14 +231,22 @@ void MemoryStore::AddFolder(const std::string& url, const std::string& emailAddr
 }
 
 void MemoryStore::PutItem(const std::string& url, Item item) {
+  // The item's own map nodes move over under their canonical names, so nothing
+  // is copied. Of two spellings of one property, the later in name order wins.
   Item canonical{{}, std::move(item.message)};
-  for (auto& [name, value] : item.properties) canonical.properties[Canonical(name)] = value;
+  std::string key;
+  while (!item.properties.empty()) {
+    auto node = item.properties.extract(item.properties.begin());
+    if (CanonicalInto(node.key(), key)) node.key() = key;
+    auto inserted = canonical.properties.insert(std::move(node));
+    if (!inserted.inserted) inserted.position->second = std::move(inserted.node.mapped());
+  }
   std::lock_guard lock(mutex_);
   items_[url] = std::move(canonical);
 }
 
 std::optional<std::string> MemoryStore::Property(const std::string& url,
-                                              const std::string& name) const {
+                                                 const std::string& name) const {
   std::lock_guard lock(mutex_);
   const auto item = items_.find(url);
   if (item == items_.end()) return std::nullopt;

@@ -8,6 +8,7 @@
 #include "sink/ModuleState.h"
 #include "sink/QuarvelModule.h"
 #include "sink/RuleFile.h"
+#include "sink/RuleMatching.h"
 
 namespace quarvel::sink {
 
@@ -88,27 +89,10 @@ void QuarvelCls::LoadRuleSet() {
   // Kept per thread, so that loading at every save reuses its memory.
   thread_local RuleFileReader reader;
   auto& state = ThreadState();
-  state.RuleFilePath = ModuleDirectory() + "/" + std::string(kRuleFileName);
+  // Built in place, reusing the string's memory as well.
+  state.RuleFilePath.assign(ModuleDirectory()).append("/").append(kRuleFileName);
   reader.Load(state.RuleFilePath);
-  const auto rules = reader.Rules();
-
-  // Assigning into the strings already there reuses their memory too.
-  const auto fill = [&](std::vector<std::string>& list, std::string_view RuleFileReader::RuleView::*member) {
-    if (rules.empty()) {
-      list.clear();
-      return;
-    }
-    list.resize(rules.size() + 1);
-    for (std::size_t i = 0; i < rules.size(); ++i) list[i].assign(rules[i].*member);
-    list.back().clear();  // the empty entry after the last rule
-  };
-  fill(state.TargetList, &RuleFileReader::RuleView::target);
-  fill(state.HeaderList, &RuleFileReader::RuleView::header);
-  fill(state.ValueList, &RuleFileReader::RuleView::value);
-  fill(state.ActionList, &RuleFileReader::RuleView::action);
-  // At most 32767 rules load, so the count always fits.
-  state.RuleCount = static_cast<std::int16_t>(static_cast<int>(state.TargetList.size()) - 1);
-  state.PickupPath.assign(reader.PickupPath());
+  LoadRules(state, reader);
 }
 
 }  // namespace quarvel::sink

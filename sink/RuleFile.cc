@@ -1,8 +1,9 @@
 #include "sink/RuleFile.h"
 
-#include <array>
-#include <charconv>
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "common/basIniFile.h"
 
@@ -10,20 +11,28 @@ namespace quarvel::sink {
 
 namespace {
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+template <typename Word>
+Word LoadWord(const char* p) {
+  Word word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
 
-// Whether the key begins with the word, letter case ignored. The word's
-// length is known at compile time, so the exact-case test (how the setup
-// program spells every key) compiles to a few loads.
+// Whether the key begins with the word, letter case ignored. The word is
+// given in small letters and holds nothing else, and setting the case bit 0x20
+// maps exactly the two cases of a letter onto its small letter. Two whole-word
+// loads that overlap cover the word: this runs for every key of the section.
 template <std::size_t N>
 bool BeginsWithWord(std::string_view key, const char (&word)[N]) {
   constexpr std::size_t length = N - 1;
+  using Word = std::conditional_t<(length >= 8), std::uint64_t, std::uint32_t>;
+  static_assert(length >= sizeof(Word) && length <= 2 * sizeof(Word));
   if (key.size() < length) return false;
-  if (std::memcmp(key.data(), word, length) == 0) return true;
-  for (std::size_t i = 0; i < length; ++i) {
-    if (AsciiUpper(key[i]) != AsciiUpper(word[i])) return false;
-  }
-  return true;
+  constexpr auto kCaseBits = static_cast<Word>(0x2020202020202020u);
+  const auto difference = [&](std::size_t at) {
+    return (LoadWord<Word>(key.data() + at) | kCaseBits) ^ LoadWord<Word>(word + at);
+  };
+  return (difference(0) | difference(length - sizeof(Word))) == 0;
 }
 
 // Splits a key such as "target12" into its word index (ConditionHeader,
@@ -34,29 +43,35 @@ bool BeginsWithWord(std::string_view key, const char (&word)[N]) {
 bool ParseRuleKey(std::string_view key, std::size_t& word, int& number) {
   if (key.empty()) return false;
   std::size_t length = 0;
-  switch (AsciiUpper(key.front())) {
-    case 'C':
-      if (BeginsWithWord(key, "ConditionHeader")) {
+  switch (key.front() | 0x20) {
+    case 'c':
+      if (BeginsWithWord(key, "conditionheader")) {
         word = 0, length = 15;
-      } else if (BeginsWithWord(key, "ConditionValue")) {
+      } else if (BeginsWithWord(key, "conditionvalue")) {
         word = 1, length = 14;
       }
       break;
-    case 'A':
-      if (BeginsWithWord(key, "Action")) word = 2, length = 6;
+    case 'a':
+      if (BeginsWithWord(key, "action")) word = 2, length = 6;
       break;
-    case 'T':
-      if (BeginsWithWord(key, "Target")) word = 3, length = 6;
+    case 't':
+      if (BeginsWithWord(key, "target")) word = 3, length = 6;
       break;
   }
   if (length == 0) return false;
+  // Numbers are written without leading zeros ("Target01" is another key), with
+  // at most five digits.
   const auto digits = key.substr(length);
-  // Numbers are written without leading zeros; "Target01" is another key.
   if (digits.empty() || digits.front() < '1' || digits.front() > '9' || digits.size() > 5) {
     return false;
   }
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-  return error == std::errc() && end == digits.data() + digits.size() && number <= kMaxRuleNumber;
+  int value = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  number = value;
+  return value <= kMaxRuleNumber;
 }
 
 }  // namespace
@@ -73,27 +88,66 @@ void RuleFileReader::Parse(std::string_view text) {
 
 void RuleFileReader::Collect() {
   rules_.clear();
+  found_.clear();
   pickupPath_ = ini_.Read(kPickupSection, kPickupKey, "");
   const auto* entries = ini_.Entries(kRuleSection);
   if (entries == nullptr) return;
 
-  // One slot per rule number and key word; the first key of a name wins.
-  slots_.clear();
+  // Straight into the rules by number; the first key of a name wins.
+  static constexpr std::string_view RuleView::*kWords[] = {&RuleView::header, &RuleView::value,
+                                                           &RuleView::action, &RuleView::target};
   for (const auto& [key, value] : *entries) {
     std::size_t word = 0;
     int number = 0;
     if (!ParseRuleKey(key, word, number)) continue;
-    if (slots_.size() < static_cast<std::size_t>(number)) slots_.resize(number);
-    auto& slot = slots_[number - 1][word];
-    if (slot == nullptr) slot = &value;
+    const auto index = static_cast<std::size_t>(number - 1);
+    if (rules_.size() <= index) {
+      // Grown in steps, not rule by rule: the cut below drops what stays empty.
+      const std::size_t size = std::max(index + 1, 2 * rules_.size());
+      rules_.resize(size);
+      found_.resize(size);
+    }
+    const auto bit = static_cast<std::uint8_t>(1u << word);
+    if (found_[index] & bit) continue;
+    found_[index] |= bit;
+    rules_[index].*kWords[word] = value;
   }
-  for (const auto& slot : slots_) {
-    const auto value = [&](std::size_t word) {
-      return slot[word] ? *slot[word] : std::string_view();
-    };
-    if (value(0).empty() && value(1).empty() && value(2).empty() && value(3).empty()) break;
-    rules_.push_back({value(0), value(1), value(2), value(3)});
+  // The list ends before the first rule without any of its four values.
+  for (std::size_t i = 0; i < rules_.size(); ++i) {
+    const auto& rule = rules_[i];
+    if (rule.header.empty() && rule.value.empty() && rule.action.empty() && rule.target.empty()) {
+      rules_.resize(i);
+      break;
+    }
   }
+}
+
+namespace {
+
+// Equal texts. Rule texts are short: two overlapping words compare most of
+// them without a call.
+bool SameText(std::string_view a, std::string_view b) {
+  const std::size_t n = a.size();
+  if (n != b.size()) return false;
+  if (n < 8 || n > 16) return a == b;
+  return LoadWord<std::uint64_t>(a.data()) == LoadWord<std::uint64_t>(b.data()) &&
+         LoadWord<std::uint64_t>(a.data() + n - 8) == LoadWord<std::uint64_t>(b.data() + n - 8);
+}
+
+}  // namespace
+
+void FillRuleList(std::vector<std::string>& list, std::span<const RuleFileReader::RuleView> rules,
+                  std::string_view RuleFileReader::RuleView::*field) {
+  if (rules.empty()) {
+    list.clear();
+    return;
+  }
+  list.resize(rules.size() + 1);
+  for (std::size_t i = 0; i < rules.size(); ++i) {
+    const std::string_view text = rules[i].*field;
+    if (!SameText(list[i], text)) list[i].assign(text);
+  }
+  list.back().clear();
 }
 
 namespace {

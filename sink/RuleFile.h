@@ -9,7 +9,7 @@
 // character inside a value stays in that value.
 #pragma once
 
-#include <array>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -63,10 +63,17 @@ class RuleFileReader {
   void Collect();
 
   IniReader ini_;
-  std::vector<std::array<const std::string_view*, 4>> slots_;  // per rule number
   std::vector<RuleView> rules_;
+  std::vector<std::uint8_t> found_;  // per rule: a bit per key word seen
   std::string_view pickupPath_;
 };
+
+// Fills `list` with one field of every rule, then the empty entry after the
+// last rule; without rules the list is empty. The list's strings are reused,
+// and a string that holds its text already is left as it is: the file seldom
+// changes from one load to the next.
+void FillRuleList(std::vector<std::string>& list, std::span<const RuleFileReader::RuleView> rules,
+                  std::string_view RuleFileReader::RuleView::*field);
 
 // Reads the file as the sink sees it. A missing or unreadable file gives no
 // rules and an empty pickup path; this never throws for bad file content.

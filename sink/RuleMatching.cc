@@ -88,21 +88,10 @@ bool RuleMatches(StoreAccess& record, const ModuleState& state, TransportHeaders
 
 void LoadRules(ModuleState& state, const RuleFileReader& rules) {
   const auto views = rules.Rules();
-  // Assigning into the strings already there reuses their memory.
-  const auto fill = [&](std::vector<std::string>& list,
-                        std::string_view RuleFileReader::RuleView::*member) {
-    if (views.empty()) {
-      list.clear();
-      return;
-    }
-    list.resize(views.size() + 1);
-    for (std::size_t i = 0; i < views.size(); ++i) list[i].assign(views[i].*member);
-    list.back().clear();  // the empty entry after the last rule
-  };
-  fill(state.TargetList, &RuleFileReader::RuleView::target);
-  fill(state.HeaderList, &RuleFileReader::RuleView::header);
-  fill(state.ValueList, &RuleFileReader::RuleView::value);
-  fill(state.ActionList, &RuleFileReader::RuleView::action);
+  FillRuleList(state.TargetList, views, &RuleFileReader::RuleView::target);
+  FillRuleList(state.HeaderList, views, &RuleFileReader::RuleView::header);
+  FillRuleList(state.ValueList, views, &RuleFileReader::RuleView::value);
+  FillRuleList(state.ActionList, views, &RuleFileReader::RuleView::action);
   // At most 32767 rules load, so the count always fits.
   state.RuleCount = static_cast<std::int16_t>(static_cast<int>(state.TargetList.size()) - 1);
   state.PickupPath.assign(rules.PickupPath());

@@ -14,6 +14,14 @@ namespace quarvel::sink {
 
 namespace {
 
+// A property name as the store interface takes it, made once rather than at
+// every call: most names are too long for a string's own small buffer.
+template <const std::string_view& kName>
+const std::string& Property() {
+  static const std::string name(kName);
+  return name;
+}
+
 // Every step of the begin phase stands alone: a failing step is skipped and
 // the next one runs, so one unreadable property never stops the others.
 template <class Step>
@@ -35,8 +43,7 @@ auto ValueOr(Step&& step, decltype(step()) fallback) -> decltype(step()) {
 
 // Creates the property, or overwrites it when the store says it exists; any
 // other failure leaves it as it was.
-void CreateOrOverwrite(StoreAccess& record, std::string_view name, const std::string& value) {
-  const std::string property(name);
+void CreateOrOverwrite(StoreAccess& record, const std::string& property, const std::string& value) {
   try {
     record.AppendProperty(property, value);
   } catch (const platform::PlatformError& error) {
@@ -68,36 +75,38 @@ void MarkForward(StoreAccess& record, const ModuleState& state) {
     // the first folder's forward. Record where it first arrived, and stop the
     // loop there.
     const auto headers =
-        ValueOr([&] { return record.ReadProperty(std::string(kTransportHeaders)); }, std::string());
+        ValueOr([&] { return record.ReadProperty(Property<kTransportHeaders>()); }, std::string());
     if (const auto firstFolder = ReturningFolder(headers)) {
-      CreateOrOverwrite(record, kOriginallyDeliveredTo, *firstFolder);
+      CreateOrOverwrite(record, Property<kOriginallyDeliveredTo>(), *firstFolder);
     }
     return;
   }
 
-  Attempt([&] { CreateOrOverwrite(record, kOriginallyDeliveredTo, record.ParentURL()); });
+  Attempt(
+      [&] { CreateOrOverwrite(record, Property<kOriginallyDeliveredTo>(), record.ParentURL()); });
   try {
-    record.AppendProperty(std::string(kForwardTo), state.CurrentTarget);
+    record.AppendProperty(Property<kForwardTo>(), state.CurrentTarget);
   } catch (const platform::PlatformError& error) {
     if (error.Number() == platform::kErrObjectAlreadyInCollection) {
-      Attempt([&] { record.SetProperty(std::string(kForwardTo), targetAddress); });
+      Attempt([&] { record.SetProperty(Property<kForwardTo>(), targetAddress); });
     }
   } catch (...) {
   }
-  Attempt([&] { record.SetProperty(std::string(kHandledMarker), folderAddress); });
+  Attempt([&] { record.SetProperty(Property<kHandledMarker>(), folderAddress); });
 }
 
 void MarkMove(StoreAccess& record, const ModuleState& state) {
-  Attempt([&] { CreateOrOverwrite(record, kOriginallyDeliveredTo, record.ParentURL()); });
-  CreateOrOverwrite(record, kMoveTo, state.CurrentTarget);
-  Attempt([&] { record.SetProperty(std::string(kHandledMarker), ""); });
+  Attempt(
+      [&] { CreateOrOverwrite(record, Property<kOriginallyDeliveredTo>(), record.ParentURL()); });
+  CreateOrOverwrite(record, Property<kMoveTo>(), state.CurrentTarget);
+  Attempt([&] { record.SetProperty(Property<kHandledMarker>(), ""); });
 }
 
 // Posted items become ordinary mail; then the item's properties are saved, so
 // that everything written here is committed with the item.
 void Finish(StoreAccess& record, const std::string& itemClass) {
   if (itemClass == kPostClass) {
-    Attempt([&] { record.SetProperty(std::string(kMessageClassWrite), std::string(kNoteClass)); });
+    Attempt([&] { record.SetProperty(Property<kMessageClassWrite>(), std::string(kNoteClass)); });
   }
   Attempt([&] { record.UpdateFields(); });
 }
@@ -110,7 +119,7 @@ void ApplyRules(StoreAccess& record, ModuleState& state, const std::string& item
     return;
   }
   const auto handledBy = ValueOr(
-      [&] { return text::Trim(record.ReadProperty(std::string(kHandledMarker))); }, std::string());
+      [&] { return text::Trim(record.ReadProperty(Property<kHandledMarker>())); }, std::string());
   if (handledBy.find('@') != std::string::npos) return;  // forwarded here before
 
   if (state.CurrentTarget == kDeleteTarget) {
@@ -132,7 +141,9 @@ void ApplyRules(StoreAccess& record, ModuleState& state, const std::string& item
 void SaveBegin(StoreAccess& record, const std::string&, long lFlags) {
   if (!IsIncomingItem(lFlags)) return;
   const auto itemClass = ValueOr(
-      [&] { return text::UpperCase(text::Trim(record.ReadProperty(std::string(kMessageClassRead)))); },
+      [&] {
+        return text::UpperCase(text::TrimView(record.ReadProperty(Property<kMessageClassRead>())));
+      },
       std::string());
   if (!itemClass.empty() && !IsExcludedClass(itemClass)) {
     ApplyRules(record, ThreadState(), itemClass);

@@ -13,8 +13,20 @@ namespace {
 constexpr std::string_view kStoreRoot = "/Public Folders/";
 constexpr std::string_view kListedRoot = "/Public/";
 
-std::string ReadTrimmed(StoreAccess& record, std::string_view name) {
-  return text::Trim(record.ReadProperty(std::string(name)));
+// A property name as the store interface takes it, made once rather than at
+// every call: most names are too long for a string's own small buffer.
+template <const std::string_view& kName>
+const std::string& Property() {
+  static const std::string name(kName);
+  return name;
+}
+
+// The value without spaces at its ends, trimmed in place.
+std::string ReadTrimmed(StoreAccess& record, const std::string& name) {
+  std::string value = record.ReadProperty(name);
+  const auto trimmed = text::TrimView(value);
+  if (trimmed.size() != value.size()) value = std::string(trimmed);
+  return value;
 }
 
 // Maps a folder URL as the setup program lists it (root URL, "/Public/",
@@ -33,7 +45,7 @@ bool HasLineBreak(const std::string& value) {
 
 void Forward(StoreAccess& record, const std::string& bstrURLItem, const std::string& forwardTo,
              const std::string& parent, const SinkServices& services) {
-  const auto sender = ReadTrimmed(record, kFromEmail);
+  const auto sender = ReadTrimmed(record, Property<kFromEmail>());
   if (sender.empty()) return;
   // A line break would inject envelope lines: recipients the rule never named.
   if (HasLineBreak(sender) || HasLineBreak(forwardTo)) return;
@@ -51,15 +63,14 @@ void Forward(StoreAccess& record, const std::string& bstrURLItem, const std::str
   record.DeleteRecord();
 }
 
-void ActOnMarks(StoreAccess& record, const std::string& bstrURLItem,
-                const SinkServices& services) {
-  const auto itemClass = text::UpperCase(ReadTrimmed(record, kMessageClassRead));
+void ActOnMarks(StoreAccess& record, const std::string& bstrURLItem, const SinkServices& services) {
+  const auto itemClass = text::UpperCase(ReadTrimmed(record, Property<kMessageClassRead>()));
   if (itemClass.empty() || IsExcludedClass(itemClass)) return;
 
-  const auto deliveredTo = ReadTrimmed(record, kOriginallyDeliveredTo);
+  const auto deliveredTo = ReadTrimmed(record, Property<kOriginallyDeliveredTo>());
   auto& state = ThreadState();
-  state.CurrentTarget = ReadTrimmed(record, kMoveTo);
-  const auto forwardTo = ReadTrimmed(record, kForwardTo);
+  state.CurrentTarget = ReadTrimmed(record, Property<kMoveTo>());
+  const auto forwardTo = ReadTrimmed(record, Property<kForwardTo>());
   if (deliveredTo.empty() || (state.CurrentTarget.empty() && forwardTo.empty())) return;
 
   const auto parent = record.ParentURL();
@@ -74,10 +85,9 @@ void ActOnMarks(StoreAccess& record, const std::string& bstrURLItem,
   record.OpenReadWrite(bstrURLItem);
 
   if (!destination.empty()) {
-    record.DeleteProperty(std::string(kHandledMarker));
+    record.DeleteProperty(Property<kHandledMarker>());
     record.UpdateFields();
-    record.MoveRecord(bstrURLItem,
-                      destination + "/" + NewGuidString(services.newGuid) + ".eml");
+    record.MoveRecord(bstrURLItem, destination + "/" + NewGuidString(services.newGuid) + ".eml");
   } else {
     Forward(record, bstrURLItem, forwardTo, parent, services);
   }

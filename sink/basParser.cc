@@ -261,8 +261,9 @@ bool IsBracedWildcardAt(std::string_view pattern, std::size_t i) {
          (pattern[i + 1] == '*' || pattern[i + 1] == '?') && pattern[i + 2] == '}';
 }
 
-bool HasBracedWildcard(std::string_view pattern) {
-  for (std::size_t i = FindAny(pattern, "{"); i != npos; i = FindAny(pattern, "{", i + 1)) {
+// Whether "{*}" or "{?}" occurs at or after `from`, the first "{" of the pattern.
+bool HasBracedWildcard(std::string_view pattern, std::size_t from) {
+  for (std::size_t i = from; i != npos; i = FindAny(pattern, "{", i + 1)) {
     if (IsBracedWildcardAt(pattern, i)) return true;
   }
   return false;
@@ -453,11 +454,16 @@ bool MatchPattern(std::string_view value_in, std::string_view pattern_in) {
   const std::string_view value = text::TrimView(value_in);
   std::string_view pattern = text::TrimView(pattern_in);
 
+  // Without a "{" there is neither a wildcard nor a group: one scan settles
+  // the many patterns that are plain text.
+  std::size_t open = FindAny(pattern, "{");
+  if (open == npos) return false;
   PatternBuffer buffer;
-  const bool wildcard = HasBracedWildcard(pattern);
-  if (wildcard) pattern = RewriteWildcards(pattern, buffer);
-
-  const std::size_t open = FindAny(pattern, "{");
+  const bool wildcard = HasBracedWildcard(pattern, open);
+  if (wildcard) {
+    pattern = RewriteWildcards(pattern, buffer);
+    open = FindAny(pattern, "{");
+  }
   const std::size_t close = open == npos ? npos : FindAny(pattern, "}", open);
   const bool group = close != npos;
   if (!wildcard) return group && GroupHolds(value, pattern, open, close);
