@@ -552,7 +552,7 @@ void IniReader::ParseOwnText() {
     p = bounds.newline + 1;
     const char* lineEnd = bounds.newline;
     if (lineEnd > begin && lineEnd[-1] == '\r') --lineEnd;
-    // An "=" comes before the line end even without the CR, which is no "=".
+    // A found "=" lies before lineEnd: the CR dropped from the line is no "=".
     const char* const equals = bounds.equals;
     if (equals != nullptr && equals > begin && *begin != ' ' && *begin != '[' &&
         equals[-1] != ' ') {

@@ -17,6 +17,23 @@ std::string_view TrimView(std::string_view s) {
   return s;
 }
 
+// Whether a "v" (either case) comes right before a "b" somewhere in eight
+// bytes. Setting the case bit maps exactly "V" and "v" onto "v", and "B" and
+// "b" onto "b"; a byte's high bit then marks each letter found.
+bool HasVbPair(std::uint64_t word) {
+  constexpr std::uint64_t kEveryByte = 0x0101010101010101u;
+  constexpr std::uint64_t kLowBits = kEveryByte * 0x7F;
+  const auto bytesEqual = [](std::uint64_t x) {  // high bit of each zero byte
+    return ~(((x & kLowBits) + kLowBits) | x | kLowBits);
+  };
+  const std::uint64_t folded = word | kEveryByte * 0x20;
+  const std::uint64_t v = bytesEqual(folded ^ kEveryByte * 'v');
+  const std::uint64_t b = bytesEqual(folded ^ kEveryByte * 'b');
+  // The byte after another one sits eight bits higher in little-endian order.
+  if constexpr (std::endian::native == std::endian::little) return ((v << 8) & b) != 0;
+  return ((v >> 8) & b) != 0;
+}
+
 }  // namespace
 
 HeaderLines::HeaderLines(std::string_view headerText) {
@@ -54,23 +71,6 @@ bool MatchHeaderLine(const HeaderLines& lines, std::string_view header, std::str
 bool MatchHeaderLine(std::string_view headerText, std::string_view header, std::string_view value) {
   if (headerText.empty()) return false;
   return MatchHeaderLine(HeaderLines(headerText), header, value);
-}
-
-// Whether a "v" (either case) comes right before a "b" somewhere in eight
-// bytes. Setting the case bit maps exactly "V" and "v" onto "v", and "B" and
-// "b" onto "b"; a byte's high bit then marks each letter found.
-inline bool HasVbPair(std::uint64_t word) {
-  constexpr std::uint64_t kEveryByte = 0x0101010101010101u;
-  constexpr std::uint64_t kLowBits = kEveryByte * 0x7F;
-  const auto bytesEqual = [](std::uint64_t x) {  // high bit of each zero byte
-    return ~(((x & kLowBits) + kLowBits) | x | kLowBits);
-  };
-  const std::uint64_t folded = word | kEveryByte * 0x20;
-  const std::uint64_t v = bytesEqual(folded ^ kEveryByte * 'v');
-  const std::uint64_t b = bytesEqual(folded ^ kEveryByte * 'b');
-  // The byte after another one sits eight bits higher in little-endian order.
-  if constexpr (std::endian::native == std::endian::little) return ((v << 8) & b) != 0;
-  return ((v >> 8) & b) != 0;
 }
 
 bool UsesWholeHeaderText(std::string_view value) {

@@ -65,13 +65,14 @@ bool ParseRuleKey(std::string_view key, std::size_t& word, int& number) {
   if (digits.empty() || digits.front() < '1' || digits.front() > '9' || digits.size() > 5) {
     return false;
   }
-  int value = 0;
+  unsigned value = 0;
   for (const char c : digits) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + (c - '0');
+    const unsigned digit = static_cast<unsigned char>(c) - unsigned{'0'};
+    if (digit > 9) return false;
+    value = value * 10 + digit;
   }
-  number = value;
-  return value <= kMaxRuleNumber;
+  number = static_cast<int>(value);
+  return number <= kMaxRuleNumber;
 }
 
 }  // namespace
@@ -88,12 +89,13 @@ void RuleFileReader::Parse(std::string_view text) {
 
 void RuleFileReader::Collect() {
   rules_.clear();
-  found_.clear();
   pickupPath_ = ini_.Read(kPickupSection, kPickupKey, "");
   const auto* entries = ini_.Entries(kRuleSection);
   if (entries == nullptr) return;
 
-  // Straight into the rules by number; the first key of a name wins.
+  // Straight into the rules by number; the first key of a name wins. A value
+  // read from the file always points into the reader's text, so a view
+  // without data marks a word not seen yet.
   static constexpr std::string_view RuleView::*kWords[] = {&RuleView::header, &RuleView::value,
                                                            &RuleView::action, &RuleView::target};
   for (const auto& [key, value] : *entries) {
@@ -103,14 +105,10 @@ void RuleFileReader::Collect() {
     const auto index = static_cast<std::size_t>(number - 1);
     if (rules_.size() <= index) {
       // Grown in steps, not rule by rule: the cut below drops what stays empty.
-      const std::size_t size = std::max(index + 1, 2 * rules_.size());
-      rules_.resize(size);
-      found_.resize(size);
+      rules_.resize(std::min<std::size_t>(std::max(index + 1, 2 * rules_.size()), kMaxRuleNumber));
     }
-    const auto bit = static_cast<std::uint8_t>(1u << word);
-    if (found_[index] & bit) continue;
-    found_[index] |= bit;
-    rules_[index].*kWords[word] = value;
+    auto& slot = rules_[index].*kWords[word];
+    if (slot.data() == nullptr) slot = value;
   }
   // The list ends before the first rule without any of its four values.
   for (std::size_t i = 0; i < rules_.size(); ++i) {

@@ -9,7 +9,6 @@
 // character inside a value stays in that value.
 #pragma once
 
-#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -64,7 +63,6 @@ class RuleFileReader {
 
   IniReader ini_;
   std::vector<RuleView> rules_;
-  std::vector<std::uint8_t> found_;  // per rule: a bit per key word seen
   std::string_view pickupPath_;
 };
 

@@ -21,7 +21,8 @@ const std::string& Property() {
   return name;
 }
 
-// The value without spaces at its ends, trimmed in place.
+// The value without spaces at its ends; most values have none and come back
+// as read, without a copy.
 std::string ReadTrimmed(StoreAccess& record, const std::string& name) {
   std::string value = record.ReadProperty(name);
   const auto trimmed = text::TrimView(value);
