@@ -12,6 +12,7 @@
 // the form to WindowServices::RunModal and returns when the form is hidden or
 // unloaded. Unload asks QueryUnload (which may cancel), raises Unload and
 // leaves the form hidden and not loaded; its controls keep their state.
+// Visible is what Show and Hide leave; set it through them, not SetVisible.
 //
 // Failures: a modal Show without window services is kErrInvalidCall, of a
 // form that is already visible kErrFormAlreadyDisplayed. Window thread only.
