@@ -172,6 +172,10 @@ HostFacts SampleHostFacts() {
   return HostFacts{"MAIL01", "EXAMPLE", "Administrator", OsVersion{2, 5, 2}, false};
 }
 
+void WriteSampleHostFile(const fs::path& serverRoot) {
+  SaveHostFacts(serverRoot / kHostFileName, SampleHostFacts());
+}
+
 WorkstationInfo AnswerWorkstation(const HostFacts& facts, std::string_view computerName,
                                   std::string_view serverName) {
   if (serverName.empty()) return {kNerrSuccess, facts.lanGroup};  // this computer

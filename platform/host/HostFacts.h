@@ -50,6 +50,9 @@ void SaveHostFacts(const std::filesystem::path& file, const HostFacts& facts);
 // Administrator, on Windows Server 2003 (2, 5.2), no cluster.
 [[nodiscard]] HostFacts SampleHostFacts();
 
+// Writes the sample host's facts to <serverRoot>/host.ini, as Save does.
+void WriteSampleHostFile(const std::filesystem::path& serverRoot);
+
 // How a workstation named `serverName` is answered on a computer named
 // `computerName` with these facts (see HostSystem::QueryWorkstation).
 [[nodiscard]] WorkstationInfo AnswerWorkstation(const HostFacts& facts,

@@ -40,7 +40,7 @@ class HostFactsTest : public ::testing::Test {
 };
 
 TEST_F(HostFactsTest, TheSampleReadsBackAndExplainsItself) {
-  SaveHostFacts(File(), SampleHostFacts());
+  WriteSampleHostFile(directory_);
   EXPECT_EQ(LoadHostFacts(File()), SampleHostFacts());
   const std::string text = Read();
   for (const char* line :
