@@ -13,4 +13,7 @@ inline constexpr std::int32_t kErrObjectOpen = 3705;         // not allowed whil
 inline constexpr std::int32_t kErrProviderNotFound = 3706;   // no such provider
 inline constexpr std::int32_t kErrInvalidConnection = 3709;  // no usable connection
 
+// The provider cannot do what was asked, e.g. write through a read-only one.
+inline constexpr std::int32_t kErrFeatureNotAvailable = 3251;
+
 }  // namespace quarvel::platform::ado
