@@ -10,18 +10,19 @@
 #include <string>
 #include <vector>
 
+#include "platform/store/provider/ManagementObjects.h"
 #include "platform/store/provider/ServerConfig.h"
 
 namespace quarvel::platform::store {
 
-class ExchangeServer {
+class ExchangeServer : public IExchangeServer {
  public:
   explicit ExchangeServer(const ServerConfig& config) : config_(config) {}
 
-  void Open(const std::string& name);
+  void Open(const std::string& name) override;
   [[nodiscard]] std::string Name() const;
   // The storage groups' URLs, in the configured order.
-  [[nodiscard]] std::vector<std::string> StorageGroups() const;
+  [[nodiscard]] std::vector<std::string> StorageGroups() const override;
 
  private:
   const ServerConfig& config_;

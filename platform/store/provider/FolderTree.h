@@ -8,19 +8,20 @@
 
 #include <string>
 
+#include "platform/store/provider/ManagementObjects.h"
 #include "platform/store/provider/ServerConfig.h"
 
 namespace quarvel::platform::store {
 
-class FolderTree {
+class FolderTree : public IFolderTree {
  public:
   explicit FolderTree(const ServerConfig& config) : config_(config) {}
 
-  void Open(const std::string& url);
+  void Open(const std::string& url) override;
   [[nodiscard]] std::string Name() const;
   // kTreeMapi (1) for the public folder tree mail clients see.
-  [[nodiscard]] int TreeType() const;
-  [[nodiscard]] std::string RootFolderURL() const;
+  [[nodiscard]] int TreeType() const override;
+  [[nodiscard]] std::string RootFolderURL() const override;
 
  private:
   const FolderTreeConfig& Tree() const;

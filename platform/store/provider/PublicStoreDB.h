@@ -8,20 +8,21 @@
 
 #include <string>
 
+#include "platform/store/provider/ManagementObjects.h"
 #include "platform/store/provider/ServerConfig.h"
 
 namespace quarvel::platform::store {
 
-class PublicStoreDB {
+class PublicStoreDB : public IPublicStoreDB {
  public:
   explicit PublicStoreDB(const ServerConfig& config) : config_(config) {}
 
-  void Open(const std::string& url);
+  void Open(const std::string& url) override;
   [[nodiscard]] std::string Name() const;
   // kStoreMounted (0) or kStoreDismounted (1).
-  [[nodiscard]] int Status() const;
+  [[nodiscard]] int Status() const override;
   // The URL of the folder tree the store holds.
-  [[nodiscard]] std::string FolderTree() const;
+  [[nodiscard]] std::string FolderTree() const override;
   [[nodiscard]] std::string Guid() const;
 
  private:

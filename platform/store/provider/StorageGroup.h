@@ -9,18 +9,19 @@
 #include <string>
 #include <vector>
 
+#include "platform/store/provider/ManagementObjects.h"
 #include "platform/store/provider/ServerConfig.h"
 
 namespace quarvel::platform::store {
 
-class StorageGroup {
+class StorageGroup : public IStorageGroup {
  public:
   explicit StorageGroup(const ServerConfig& config) : config_(config) {}
 
-  void Open(const std::string& url);
+  void Open(const std::string& url) override;
   [[nodiscard]] std::string Name() const;
   // The group's public stores' URLs, in the configured order.
-  [[nodiscard]] std::vector<std::string> PublicStoreDBs() const;
+  [[nodiscard]] std::vector<std::string> PublicStoreDBs() const override;
 
  private:
   const StorageGroupConfig& Group() const;
