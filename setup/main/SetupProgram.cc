@@ -1,0 +1,48 @@
+#include "setup/main/SetupProgram.h"
+
+#include <utility>
+
+namespace quarvel::setup {
+
+SetupProgram::SetupProgram(const SetupPlatform& platform,
+                           platform::controls::WindowServices& services, ProgramSettings settings)
+    : platform_(platform),
+      services_(services),
+      settings_(std::move(settings)),
+      window_(platform_.providers),
+      log_(form_, services_),
+      status_(form_, services_, window_),
+      context_{platform_, settings_, services_, form_, editor_, state_, window_, log_, status_},
+      priority_(form_.txtPriority, state_),
+      paths_(context_),
+      main_(context_, paths_, *this) {
+  state_.sRuleFilePath = settings_.programDirectory / kRuleFileName;
+  state_.lastValidPriority = form_.txtPriority.Text();
+  form_.SetServices(&services_);
+  editor_.SetServices(&services_);
+  WireEvents();
+}
+
+SetupProgram::~SetupProgram() = default;
+
+void SetupProgram::WireEvents() {
+  form_.OnLoad = [this] { main_.StartUp(); };
+  form_.OnActivate = [this] { main_.Activate(); };
+  form_.OnUnload = [this] { main_.WindowUnload(); };
+  form_.txtPriority.OnKeyPress = [this](int& keyAscii) { priority_.KeyPress(keyAscii); };
+  form_.txtPriority.OnChange = [this] { priority_.Change(); };
+  form_.cmdRefreshFolders.OnClick = [this] { main_.RefreshFoldersClick(); };
+  form_.Command2.OnClick = [this] { main_.Exit(); };
+  form_.Command3.OnClick = [this] { log_.ClearErrorLog(); };
+  form_.Label6.OnClick = [this] { main_.OpenProductWebPage(); };
+}
+
+// Routines of concerns still to come do nothing yet.
+void SetupProgram::RefreshButtons() {}
+void SetupProgram::LoadRules() {}
+void SetupProgram::GetPublicFolders() {}
+void SetupProgram::SortFolderListInitially() {}
+void SetupProgram::subRegister() {}
+void SetupProgram::subRegisterSW() {}
+
+}  // namespace quarvel::setup
