@@ -59,6 +59,7 @@ class SetupProgram : private WindowRoutines {
   [[nodiscard]] const ProgramState& State() const { return state_; }
   [[nodiscard]] const WindowState& Window() const { return window_; }
   [[nodiscard]] ErrorLog& Log() { return log_; }
+  [[nodiscard]] const ErrorLog& Log() const { return log_; }
   [[nodiscard]] StatusDisplay& Status() { return status_; }
   [[nodiscard]] ServerPaths& Paths() { return paths_; }
   [[nodiscard]] MainWindow& Main() { return main_; }

@@ -1,0 +1,83 @@
+// QuarvelSetup: the setup program. "-b" (or "/b") as the first argument runs
+// the unattended batch pass; without arguments it will open the window, and
+// until the window is built it reports what it discovered.
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "setup/app/ServerPlatform.h"
+#include "setup/app/SetupCommands.h"
+#include "setup/main/CommandLine.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace quarvel::setup;
+
+// The arguments after the program's name as one text, as the batch rule reads them.
+std::string CommandLineOf(int argc, char** argv) {
+  std::string line;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) line += ' ';
+    line += argv[i];
+  }
+  return line;
+}
+
+// The directory of the running executable: the rule file lives beside it.
+fs::path ProgramDirectory(const char* argv0) {
+  std::error_code error;
+  const fs::path self = fs::read_symlink("/proc/self/exe", error);
+  if (!error) return self.parent_path();
+  return fs::absolute(fs::path(argv0), error).parent_path();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string commandLine = CommandLineOf(argc, argv);
+  // Only the first two characters decide batch mode ("-bx" too); the rest of
+  // the line is then read as options.
+  const bool batch = IsBatchCommandLine(commandLine);
+
+  CLI::App app{
+      "QuarvelSetup: installs the Quarvel sink, registers it with the public store and edits "
+      "its rules.\n"
+      "  QuarvelSetup -b [--server DIR]   unattended: re-apply the registration and exit\n"
+      "                                   (\"-b\" or \"/b\", any case, as the first argument);\n"
+      "                                   exit 0 clean, 1 the error log has entries (they go to\n"
+      "                                   standard error), 2 it could not start\n"
+      "  QuarvelSetup [--server DIR]      show what the program discovers on the server"};
+  std::string server = ServerPlatform::DefaultRoot().string();
+  app.add_option("--server", server,
+                 "the stand-in server's directory (default: $EXSIM_ROOT, else ./exsim-server)");
+  bool batchFlag = false;
+  app.add_flag("-b", batchFlag, "batch mode (also /b, or -b followed by anything)");
+
+  try {
+    if (batch) {
+      // argv[1] is the batch switch; the parser sees the rest.
+      app.parse(argc - 1, argv + 1);
+    } else {
+      app.parse(argc, argv);
+    }
+  } catch (const CLI::ParseError& error) {
+    return app.exit(error);
+  }
+
+  // The program reads batch mode from its command line: "-b" given later on
+  // the line counts as well.
+  const bool runBatch = batch || batchFlag;
+  std::error_code error;
+  const CommandContext context{fs::path(server),
+                               ProgramDirectory(argv[0]),
+                               fs::current_path(error),
+                               runBatch && !batch ? "-b " + commandLine : commandLine,
+                               std::cout,
+                               std::cerr};
+  // Without -b this is where the window will open.
+  return runBatch ? RunBatch(context) : RunDiscoveryReport(context);
+}

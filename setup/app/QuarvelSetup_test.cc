@@ -1,0 +1,132 @@
+// QuarvelSetup as an administrator's script runs it: on a sample server the
+// batch pass exits 0 with nothing on standard error; when the directory or
+// the server's configuration is missing it exits 1 and says what failed; a
+// missing server directory or a bad option stops it at once.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/directory/DirectoryFile.h"
+#include "platform/directory/SampleDirectory.h"
+#include "platform/host/HostFacts.h"
+#include "tools/exsim/SampleServer.h"
+
+namespace quarvel::setup {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class QuarvelSetupTest : public ::testing::Test {
+ protected:
+  QuarvelSetupTest() {
+    std::string pattern = (fs::temp_directory_path() / "quarvel_setup.XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    directory_ = pattern;
+    server_ = directory_ / "server";
+    exsim::CreateSampleServer(server_, false);
+    platform::host::WriteSampleHostFile(server_);
+    platform::directory::WriteSampleDirectory(server_ / platform::directory::kDirectoryFileName,
+                                              exsim::kSampleComputerName, "Administrator");
+  }
+  ~QuarvelSetupTest() override {
+    std::error_code ignored;
+    fs::remove_all(directory_, ignored);
+  }
+
+  // Runs QuarvelSetup with `arguments` (shell words), the server given by
+  // EXSIM_ROOT, in the temporary directory.
+  RunResult RunSetup(const std::string& arguments, const std::string& environment = "") {
+    const fs::path out = directory_ / "out.txt";
+    const fs::path err = directory_ / "err.txt";
+    const std::string command = "cd '" + directory_.string() + "' && env -u COMPUTERNAME " +
+                                "EXSIM_ROOT='" + server_.string() + "' " + environment + " '" +
+                                QUARVEL_SETUP_PATH + "' " + arguments + " >'" + out.string() +
+                                "' 2>'" + err.string() + "'";
+    RunResult run;
+    const int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = Read(out);
+    run.err = Read(err);
+    return run;
+  }
+
+  static std::string Read(const fs::path& file) {
+    std::ifstream in(file);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  fs::path directory_;
+  fs::path server_;
+};
+
+TEST_F(QuarvelSetupTest, BatchModeRunsCleanOnTheSampleServer) {
+  const std::string batchLines[] = {"-b", "/B", "-bx", "--server '" + server_.string() + "' -b"};
+  for (const std::string& arguments : batchLines) {
+    SCOPED_TRACE(arguments);
+    const RunResult run = RunSetup(arguments);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "");
+  }
+}
+
+TEST_F(QuarvelSetupTest, WithoutItsDirectoryTheBatchRunFailsAndNamesIt) {
+  fs::remove(server_ / platform::directory::kDirectoryFileName);
+  const RunResult run = RunSetup("-b");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("] GC://RootDSE - ERROR: -2147023541 "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("directory.ldif"), std::string::npos) << run.err;
+}
+
+TEST_F(QuarvelSetupTest, WithoutTheServersConfigurationTheStoreIsUnreachable) {
+  fs::remove(server_ / "server.json");
+  const RunResult run = RunSetup("-b");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("] GetCommonPath - ERROR: -2147217895 "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("server.json"), std::string::npos) << run.err;
+}
+
+TEST_F(QuarvelSetupTest, WithoutBatchModeItReportsWhatItFound) {
+  const RunResult run = RunSetup("");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Exchange server:    MAIL01\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Public folder root: http://MAIL01/Public/\n"), std::string::npos);
+  EXPECT_NE(run.out.find(std::string("Public store:       ") + exsim::kSampleStoreGuid),
+            std::string::npos);
+  EXPECT_NE(run.out.find("Windows version:    Windows XP\n"), std::string::npos);
+  EXPECT_NE(run.out.find("Cluster node:       no\n"), std::string::npos);
+  EXPECT_NE(run.out.find("Global catalog:     GC://dc01.example.com\n"), std::string::npos);
+  EXPECT_NE(run.out.find("Store connection:   open\n"), std::string::npos);
+  EXPECT_NE(run.out.find("window is not built yet"), std::string::npos);
+}
+
+TEST_F(QuarvelSetupTest, AMissingServerDirectoryOrABadOptionStopsAtOnce) {
+  RunResult run = RunSetup("-b --server '" + (directory_ / "nowhere").string() + "'");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("no server directory at"), std::string::npos) << run.err;
+
+  run = RunSetup("--frobnicate");
+  EXPECT_NE(run.status, 0);
+  EXPECT_NE(run.err.find("frobnicate"), std::string::npos) << run.err;
+
+  run = RunSetup("--help");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("--server"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("-b"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quarvel::setup

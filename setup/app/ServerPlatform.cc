@@ -1,0 +1,65 @@
+#include "setup/app/ServerPlatform.h"
+
+#include <cstdlib>
+#include <exception>
+#include <string>
+
+#include "platform/PlatformError.h"
+#include "platform/directory/DirectoryProvider.h"
+#include "platform/host/HostFacts.h"
+#include "platform/store/provider/ServerConfig.h"
+
+namespace quarvel::setup {
+
+namespace fs = std::filesystem;
+namespace store = platform::store;
+using platform::PlatformError;
+
+fs::path ServerPlatform::DefaultRoot() {
+  const char* root = std::getenv("EXSIM_ROOT");
+  return root != nullptr && *root != '\0' ? fs::path(root) : fs::current_path() / "exsim-server";
+}
+
+ServerPlatform::ServerPlatform(fs::path root)
+    : root_(std::move(root)),
+      host_(root_ / platform::host::kHostFileName),
+      directory_(std::make_shared<platform::directory::DirectoryFile>(
+          root_ / platform::directory::kDirectoryFileName)),
+      discovery_(root_ / store::kServerConfigFileName) {
+  platform::directory::RegisterDirectoryProvider(providers_, directory_);
+  RegisterStoreProvider();
+}
+
+ServerPlatform::~ServerPlatform() = default;
+
+void ServerPlatform::RegisterStoreProvider() {
+  // The store answers with the server's names, so it opens only on a server
+  // that has its configuration; otherwise every connection is refused with
+  // the reason.
+  PlatformError unusable(platform::kErrFail, "");
+  try {
+    const auto config = store::ServerConfig::Load(root_ / store::kServerConfigFileName);
+    if (!fs::is_directory(root_ / "store")) {
+      throw PlatformError(platform::kErrNotFound,
+                          "no public store at " + (root_ / "store").string());
+    }
+    store_ = std::make_unique<store::PublicStore>(root_ / "store");
+    session_ = std::make_unique<store::StoreSession>(
+        *store_, store::ServerFacts{config.computerName, config.mailDomain});
+    session_->RegisterProvider(providers_);
+    return;
+  } catch (const PlatformError& error) {
+    unusable = error;
+  } catch (const std::exception& error) {
+    unusable = PlatformError(platform::kErrFail, error.what());
+  }
+  providers_.Register(std::string(store::kStoreProviderName),
+                      [unusable](const platform::ado::ConnectionInfo&)
+                          -> std::unique_ptr<platform::ado::ProviderSession> { throw unusable; });
+}
+
+SetupPlatform ServerPlatform::Bundle() {
+  return SetupPlatform{host_, *directory_, providers_, discovery_};
+}
+
+}  // namespace quarvel::setup
