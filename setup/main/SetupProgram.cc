@@ -44,5 +44,10 @@ void SetupProgram::GetPublicFolders() {}
 void SetupProgram::SortFolderListInitially() {}
 void SetupProgram::subRegister() {}
 void SetupProgram::subRegisterSW() {}
+void SetupProgram::RestartComPlusApp() {}
+void SetupProgram::ShowStoreWideState() {}
+void SetupProgram::GetADMailEnabledRecipients() {}
+void SetupProgram::CorrelatePFList(const std::string&, const std::string&) {}
+void SetupProgram::TransformAllTargetsInPFList() {}
 
 }  // namespace quarvel::setup

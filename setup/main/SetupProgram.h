@@ -74,6 +74,11 @@ class SetupProgram : private WindowRoutines {
   void SortFolderListInitially() override;
   void subRegister() override;
   void subRegisterSW() override;
+  void RestartComPlusApp() override;
+  void ShowStoreWideState() override;
+  void GetADMailEnabledRecipients() override;
+  void CorrelatePFList(const std::string& previousTarget, const std::string& target) override;
+  void TransformAllTargetsInPFList() override;
 
   SetupPlatform platform_;
   platform::controls::WindowServices& services_;

@@ -9,6 +9,8 @@
 // Window thread only.
 #pragma once
 
+#include <string>
+
 namespace quarvel::setup {
 
 class WindowRoutines {
@@ -28,6 +30,20 @@ class WindowRoutines {
   virtual void subRegister() = 0;
   // Registers (or, from the button, unregisters) store-wide.
   virtual void subRegisterSW() = 0;
+
+  // Shuts the component application down and starts it again, if installed;
+  // reports nothing.
+  virtual void RestartComPlusApp() = 0;
+  // The store-wide registration's state: the folder list's mode, Frame2,
+  // Label1 and btnRegisterSW (the first step of RefreshButtons).
+  virtual void ShowStoreWideState() = 0;
+  // The rule editor's recipient list and address list from the directory.
+  virtual void GetADMailEnabledRecipients() = 0;
+  // A rule's target changed from `previousTarget` to `target` (either may be
+  // empty): the folder rows' marks follow.
+  virtual void CorrelatePFList(const std::string& previousTarget, const std::string& target) = 0;
+  // Every rule was deleted: no folder row is a rule target any more.
+  virtual void TransformAllTargetsInPFList() = 0;
 };
 
 }  // namespace quarvel::setup
