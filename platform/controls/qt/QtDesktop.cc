@@ -1,0 +1,77 @@
+#include "platform/controls/qt/QtDesktop.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QStyleFactory>
+#include <iostream>
+
+#include "platform/PlatformError.h"
+#include "platform/controls/Form.h"
+#include "platform/controls/qt/WindowFont.h"
+
+namespace quarvel::platform::controls::qt {
+
+std::string DescribeError(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const PlatformError& e) {
+    return "Run-time error '" + std::to_string(e.Number()) + "': " + e.Description();
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "Unknown error";
+  }
+}
+
+QtDesktop::QtDesktop() : services_(*this) {
+  if (qEnvironmentVariableIsEmpty("QT_STYLE_OVERRIDE")) {
+    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) {
+      QApplication::setStyle(fusion);
+    }
+  }
+  QApplication::setFont(WindowFont());
+}
+
+QtDesktop::~QtDesktop() {
+  // The renderers go first: their forms stop reporting to them.
+  renderers_.clear();
+}
+
+FormRenderer& QtDesktop::Render(Form& form) {
+  if (FormRenderer* existing = RendererFor(form)) return *existing;
+  form.SetServices(&services_);
+  renderers_.push_back(std::make_unique<FormRenderer>(
+      form, icons_, [this](const std::exception_ptr& error) { Report(error); }));
+  return *renderers_.back();
+}
+
+FormRenderer* QtDesktop::RendererFor(const Form& form) const {
+  for (const auto& renderer : renderers_) {
+    if (&renderer->Model() == &form) return renderer.get();
+  }
+  return nullptr;
+}
+
+void QtDesktop::SetErrorReporter(FormRenderer::ErrorReporter reporter) {
+  reporter_ = std::move(reporter);
+}
+
+void QtDesktop::Report(const std::exception_ptr& error) const {
+  if (reporter_) {
+    reporter_(error);
+    return;
+  }
+  const std::string text = DescribeError(error);
+  std::cerr << QCoreApplication::applicationName().toStdString() << ": " << text << '\n';
+  QMessageBox::critical(QApplication::activeWindow(), QCoreApplication::applicationName(),
+                        QString::fromStdString(text));
+}
+
+int QtDesktop::Run(Form& mainForm) {
+  FormRenderer& renderer = Render(mainForm);
+  mainForm.Show();
+  renderer.RunUntilUnloaded();
+  return 0;
+}
+
+}  // namespace quarvel::platform::controls::qt
