@@ -161,6 +161,14 @@ TEST_F(ListViewBindingTest, ProgramChangesRaiseNothingAndUpdateOnlyTheirRow) {
   EXPECT_TRUE(shown(list()("http://host/Public/HR/Private").Index()).isSelected());
   list().Clear();
   EXPECT_EQ(widget().topLevelItemCount(), 0);
+  // A list without check boxes, where a person's selection is a click.
+  form.ListView2.OnItemClick = [this](ListItem& row) { events.push_back("ItemClick " + row.Text()); };
+  form.ListView2.ListItems().Add(0, "", "X-Spam-Flag: YES");
+  form.ListView2.ListItems().Add(0, "", "Subject: [SPAM]").SetSelected(true);
+  form.ListView2.ListItems()(1).SetSelected(true);
+  auto* rules = qobject_cast<QTreeWidget*>(renderer.WidgetFor(form.ListView2));
+  EXPECT_TRUE(rules->topLevelItem(0)->isSelected());
+  EXPECT_FALSE(rules->topLevelItem(1)->isSelected());
   EXPECT_TRUE(events.empty());
 }
 
