@@ -169,6 +169,10 @@ TEST_F(ListViewBindingTest, ProgramChangesRaiseNothingAndUpdateOnlyTheirRow) {
   auto* rules = qobject_cast<QTreeWidget*>(renderer.WidgetFor(form.ListView2));
   EXPECT_TRUE(rules->topLevelItem(0)->isSelected());
   EXPECT_FALSE(rules->topLevelItem(1)->isSelected());
+  // Qt would select a neighbour of a removed selected row by itself.
+  form.ListView2.ListItems().Remove(1);
+  EXPECT_EQ(form.ListView2.SelectedItem(), nullptr);
+  EXPECT_TRUE(rules->selectedItems().isEmpty());
   EXPECT_TRUE(events.empty());
 }
 
