@@ -207,5 +207,24 @@ TEST_F(FormRendererTest, ReturnAndEscapePressTheFormsDefaultAndCancelButtons) {
   EXPECT_EQ(clicks, (std::vector<std::string>{"OK", "Cancel"}));
 }
 
+TEST(TwipsScaleTest, TwipsFollowTheLogicalDpiAndTouchingControlsStillTouch) {
+  struct Case {
+    double dpi;
+    int twips;
+    int pixels;
+  };
+  const Case cases[] = {
+      {96, 1440, 96}, {96, 15, 1}, {192, 1440, 192}, {120, 1440, 120}, {0, 1440, 96}};
+  for (const Case& c : cases) EXPECT_EQ(TwipsScale(c.dpi).ToPixels(c.twips), c.pixels) << c.dpi;
+  const TwipsScale scale(96);
+  // Two boxes 10 twips wide side by side: each rounded on its own would
+  // leave a gap or an overlap; rounded by their edges they meet.
+  const QRect first = scale.ToPixels(0, 0, 10, 10);
+  const QRect second = scale.ToPixels(10, 0, 10, 10);
+  EXPECT_EQ(first.left() + first.width(), second.left());
+  EXPECT_EQ(first.width() + second.width(), scale.ToPixels(20));
+  EXPECT_EQ(scale.ToTwips(96), 1440);
+}
+
 }  // namespace
 }  // namespace quarvel::platform::controls::qt

@@ -128,6 +128,11 @@ TEST_F(InputBindingsTest, ADropDownListPicksEntriesThroughTheModel) {
   action.RemoveItem(0);
   EXPECT_EQ(combo.count(), 2);
   EXPECT_EQ(combo.currentIndex(), -1);
+  // Entries added later: Qt would select the first one of an empty list by itself.
+  auto& targets = Widget<QComboBox>(editorWindow, editor.ComboTargets);
+  editor.ComboTargets.AddItem("http://host/Public/Spam");
+  EXPECT_EQ(targets.count(), 1);
+  EXPECT_EQ(targets.currentIndex(), -1);
   action.OnDropDown = Log("DropDown");
   events.clear();
   combo.showPopup();

@@ -162,7 +162,9 @@ TEST_F(ListViewBindingTest, ProgramChangesRaiseNothingAndUpdateOnlyTheirRow) {
   list().Clear();
   EXPECT_EQ(widget().topLevelItemCount(), 0);
   // A list without check boxes, where a person's selection is a click.
-  form.ListView2.OnItemClick = [this](ListItem& row) { events.push_back("ItemClick " + row.Text()); };
+  form.ListView2.OnItemClick = [this](ListItem& row) {
+    events.push_back("ItemClick " + row.Text());
+  };
   form.ListView2.ListItems().Add(0, "", "X-Spam-Flag: YES");
   form.ListView2.ListItems().Add(0, "", "Subject: [SPAM]").SetSelected(true);
   form.ListView2.ListItems()(1).SetSelected(true);
