@@ -38,6 +38,7 @@ TEST(MessageBoxLayoutTest, ButtonsDefaultsEscapeAndIconsAreTheOnesAskedFor) {
       {MsgBoxButtons::kOkOnly, MsgBoxDefault::kButton1, {B::Ok}, B::Ok, B::Ok},
       {MsgBoxButtons::kOkOnly, MsgBoxDefault::kButton3, {B::Ok}, B::Ok, B::Ok},
       {MsgBoxButtons::kOkCancel, MsgBoxDefault::kButton2, {B::Ok, B::Cancel}, B::Cancel, B::Cancel},
+      {MsgBoxButtons::kOkCancel, MsgBoxDefault::kButton3, {B::Ok, B::Cancel}, B::Ok, B::Cancel},
       {MsgBoxButtons::kYesNo, MsgBoxDefault::kButton2, {B::Yes, B::No}, B::No, B::No},
       {MsgBoxButtons::kYesNo, MsgBoxDefault::kButton1, {B::Yes, B::No}, B::Yes, B::No},
       {MsgBoxButtons::kYesNoCancel,
