@@ -46,6 +46,9 @@ ComboBoxBinding::ComboBoxBinding(ComboBox& combo, RenderContext& context)
           [this](int index) { UserAction([this, index] { combo_.UserSelect(index); }); });
 }
 
+// The widget outlives the binding by a moment; its callback must not reach back.
+ComboBoxBinding::~ComboBoxBinding() { widget_->onOpen = nullptr; }
+
 QWidget* ComboBoxBinding::Widget() const { return widget_; }
 
 void ComboBoxBinding::Apply(const ControlChange& change) {

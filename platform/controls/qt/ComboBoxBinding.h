@@ -25,6 +25,7 @@ class ModelComboBox;
 class ComboBoxBinding : public ControlBinding {
  public:
   ComboBoxBinding(ComboBox& combo, RenderContext& context);
+  ~ComboBoxBinding() override;
   [[nodiscard]] QWidget* Widget() const override;
   void Apply(const ControlChange& change) override;
 

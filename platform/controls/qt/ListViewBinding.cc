@@ -135,6 +135,12 @@ ListViewBinding::ListViewBinding(ListView& list, RenderContext& context)
   });
 }
 
+ListViewBinding::~ListViewBinding() {
+  // The widget outlives the binding by a moment; its callbacks must not reach back.
+  widget_->Delegate().onEdited = nullptr;
+  header_->SetMarkSource(nullptr);
+}
+
 QWidget* ListViewBinding::Widget() const { return widget_; }
 
 QRect ListViewBinding::CheckBoxRect(int index) const {

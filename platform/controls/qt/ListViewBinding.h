@@ -40,6 +40,7 @@ class ReportTreeWidget;
 class ListViewBinding : public ControlBinding {
  public:
   ListViewBinding(ListView& list, RenderContext& context);
+  ~ListViewBinding() override;
   [[nodiscard]] QWidget* Widget() const override;
   void Apply(const ControlChange& change) override;
 

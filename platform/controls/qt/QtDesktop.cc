@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QStyle>
 #include <QStyleFactory>
 #include <iostream>
 
@@ -24,7 +25,8 @@ std::string DescribeError(const std::exception_ptr& error) {
 }
 
 QtDesktop::QtDesktop() : services_(*this) {
-  if (qEnvironmentVariableIsEmpty("QT_STYLE_OVERRIDE")) {
+  if (qEnvironmentVariableIsEmpty("QT_STYLE_OVERRIDE") &&
+      QApplication::style()->name().compare(QStringLiteral("fusion"), Qt::CaseInsensitive) != 0) {
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) {
       QApplication::setStyle(fusion);
     }

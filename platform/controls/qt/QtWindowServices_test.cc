@@ -11,6 +11,8 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <cstdlib>
+#include <optional>
 
 #include "platform/PlatformError.h"
 #include "platform/controls/ControlErrors.h"
@@ -20,6 +22,7 @@
 #include "platform/controls/qt/MessageBoxLayout.h"
 #include "platform/controls/qt/QtDesktop.h"
 #include "platform/controls/qt/QtTestApplication_test_support.h"
+#include "platform/controls/qt/RunWindow.h"
 
 namespace quarvel::platform::controls::qt {
 namespace {
@@ -161,6 +164,35 @@ TEST_F(QtWindowServicesTest, AnErrorAHandlerLetsThroughIsReportedAndTheWindowGoe
   form.Show();
   Click(*renderer.WidgetFor(label), QPoint(3, 3));
   EXPECT_EQ(reported, (std::vector<std::string>{"Run-time error '35600': Index out of bounds"}));
+}
+
+TEST(RunWindowTest, WithoutADisplayItSaysSoInsteadOfLettingQtAbort) {
+  TestApplication();
+  const char* names[] = {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"};
+  std::vector<std::optional<std::string>> saved;
+  for (const char* name : names) {
+    const char* value = std::getenv(name);
+    saved.push_back(value != nullptr ? std::optional<std::string>(value) : std::nullopt);
+    unsetenv(name);
+  }
+  Form form("InstallForm");
+  int argc = 1;
+  char program[] = "QuarvelSetup";
+  char* argv[] = {program, nullptr};
+  EXPECT_FALSE(DisplayAvailable());
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(RunWindow(argc, argv, form), 2);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("no display"), std::string::npos);
+  EXPECT_FALSE(form.IsLoaded());
+  setenv("DISPLAY", ":99", 1);
+  EXPECT_TRUE(DisplayAvailable());
+  for (std::size_t i = 0; i < saved.size(); ++i) {
+    if (saved[i]) {
+      setenv(names[i], saved[i]->c_str(), 1);
+    } else {
+      unsetenv(names[i]);
+    }
+  }
 }
 
 TEST(IconLibraryTest, EveryImageKeyHasADistinctSharpPicture) {
