@@ -17,6 +17,10 @@
 #include "setup/rules/frmAddEdit.h"
 #include "tools/form-preview/SampleContent.h"
 
+// Fontconfig keeps a cache for the life of the process that LeakSanitizer
+// reports at exit (in the sanitizer build); it is the font library's, not ours.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 namespace {
 
 using quarvel::platform::controls::qt::FormRenderer;
@@ -79,10 +83,11 @@ int main(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
-  quarvel::platform::controls::qt::QtDesktop desktop;
+  // The forms first: they must outlive the desktop that draws them.
   quarvel::setup::InstallForm mainForm;
   quarvel::setup::frmAddEdit moveRule;
   quarvel::setup::frmAddEdit forwardRule;
+  quarvel::platform::controls::qt::QtDesktop desktop;
   quarvel::tools::FillMainWindow(mainForm);
   quarvel::tools::FillMoveRule(moveRule);
   quarvel::tools::FillForwardRule(forwardRule);

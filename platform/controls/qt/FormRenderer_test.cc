@@ -88,13 +88,12 @@ class FormRendererTest : public ::testing::Test {
     }
     EXPECT_GT(drawn, 20);
   }
-
-  QtDesktop desktop;
 };
 
 TEST_F(FormRendererTest, BothFormsAreDrawnAsTheirModelsSay) {
   InstallForm mainForm;
   frmAddEdit editor;
+  QtDesktop desktop;  // after the forms, which must outlive it
   FormRenderer& mainWindow = desktop.Render(mainForm);
   FormRenderer& editorWindow = desktop.Render(editor);
   ExpectWidgetsMatch(mainForm, mainWindow);
@@ -113,6 +112,7 @@ TEST_F(FormRendererTest, BothFormsAreDrawnAsTheirModelsSay) {
 
 TEST_F(FormRendererTest, TheProgramsChangesReachTheWidgetsAsTheyHappen) {
   InstallForm mainForm;
+  QtDesktop desktop;
   FormRenderer& renderer = desktop.Render(mainForm);
   mainForm.btnInstall.SetCaption("Uninstall");
   mainForm.Label8.SetCaption("COM+ object is installed");
@@ -136,6 +136,7 @@ TEST_F(FormRendererTest, TheProgramsChangesReachTheWidgetsAsTheyHappen) {
 
 TEST_F(FormRendererTest, TheWindowFollowsTheFormsLifeAndItsCloseBoxAsksTheForm) {
   InstallForm mainForm;
+  QtDesktop desktop;
   FormRenderer& renderer = desktop.Render(mainForm);
   QWidget* window = renderer.Window();
   EXPECT_FALSE(window->isVisible());
@@ -166,6 +167,7 @@ TEST_F(FormRendererTest, TheWindowFollowsTheFormsLifeAndItsCloseBoxAsksTheForm) 
 TEST_F(FormRendererTest, AModalShowWaitsUntilTheFormIsHiddenOrUnloaded) {
   InstallForm mainForm;
   frmAddEdit editor;
+  QtDesktop desktop;
   desktop.Render(mainForm);
   FormRenderer& dialog = desktop.Render(editor);
   mainForm.Show();
@@ -191,6 +193,7 @@ TEST_F(FormRendererTest, AModalShowWaitsUntilTheFormIsHiddenOrUnloaded) {
 
 TEST_F(FormRendererTest, ReturnAndEscapePressTheFormsDefaultAndCancelButtons) {
   frmAddEdit editor;
+  QtDesktop desktop;
   FormRenderer& renderer = desktop.Render(editor);
   std::vector<std::string> clicks;
   editor.cmdOK.OnClick = [&] { clicks.push_back("OK"); };

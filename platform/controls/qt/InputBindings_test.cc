@@ -44,9 +44,9 @@ class InputBindingsTest : public ::testing::Test {
   }
 
   QApplication& application = TestApplication();
-  QtDesktop desktop;
   InstallForm mainForm;
   frmAddEdit editor;
+  QtDesktop desktop;  // after the forms, which must outlive it
   FormRenderer& mainWindow;
   FormRenderer& editorWindow;
   std::vector<std::string> events;

@@ -78,8 +78,8 @@ class ListViewBindingTest : public ::testing::Test {
   }
 
   QApplication& application = TestApplication();
-  QtDesktop desktop;
   InstallForm form;
+  QtDesktop desktop;  // after the form, which must outlive it
   FormRenderer& renderer;
   std::vector<std::string> events;
 };
@@ -250,8 +250,8 @@ TEST_F(ListViewBindingTest, KeysMoveTheSelectionAndSpaceClicksTheCheckBox) {
 
 TEST(TreeViewBindingTest, NodesShowImagesAndBoldAndAPersonsClickRaisesNodeClickOnce) {
   TestApplication();
-  QtDesktop desktop;
   frmAddEdit editor;
+  QtDesktop desktop;
   FormRenderer& renderer = desktop.Render(editor);
   NodeCollection& nodes = editor.TreeView1.Nodes();
   nodes.Add("", "http://host/Public/Marketing", "Marketing", "pf").SetBold(true);

@@ -87,8 +87,8 @@ TEST_F(PictureBoxTest, TheFillNeverPassesTheRightEdgeAndACopyPenCoversTheText) {
 }
 
 TEST_F(PictureBoxTest, TheWidgetShowsTheModelAndTheStatusLightItsColour) {
-  QtDesktop desktop;
   PictureBox light("Picture2");
+  QtDesktop desktop;  // after the controls, which must outlive it
   form.Add(light);
   light.Move(0, 600, 450, 300);
   light.SetBackColor(Color::System(SystemColor::kInfoBackground));

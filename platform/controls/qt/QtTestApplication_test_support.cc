@@ -3,6 +3,10 @@
 #include <QTest>
 #include <cstdlib>
 
+// Fontconfig keeps a cache for the life of the process that LeakSanitizer
+// reports at exit; it is the font library's, not ours.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 namespace quarvel::platform::controls::qt {
 
 QApplication& TestApplication() {

@@ -98,9 +98,9 @@ class QtWindowServicesTest : public ::testing::Test {
   }
 
   QApplication& application = TestApplication();
-  QtDesktop desktop;
   Form form{"frmAddEdit"};
   Label label{"Label1"};
+  QtDesktop desktop;  // after the form, which must outlive it
 };
 
 TEST_F(QtWindowServicesTest, TheBusyPointerIsSetOnceAndTakenBackOnce) {
