@@ -24,7 +24,17 @@ std::string DescribeError(const std::exception_ptr& error) {
   }
 }
 
-QtDesktop::QtDesktop() : services_(*this) {
+QtDesktop::QtDesktop() : QtDesktop(std::make_unique<QtWindowServices>()) {}
+
+QtDesktop::QtDesktop(QtWindowServices& services) : services_(services) { Prepare(); }
+
+QtDesktop::QtDesktop(std::unique_ptr<QtWindowServices> services)
+    : ownServices_(std::move(services)), services_(*ownServices_) {
+  Prepare();
+}
+
+void QtDesktop::Prepare() {
+  services_.AttachDesktop(this);
   if (qEnvironmentVariableIsEmpty("QT_STYLE_OVERRIDE") &&
       QApplication::style()->name().compare(QStringLiteral("fusion"), Qt::CaseInsensitive) != 0) {
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) {
@@ -36,7 +46,13 @@ QtDesktop::QtDesktop() : services_(*this) {
 
 QtDesktop::~QtDesktop() {
   // The renderers go first: their forms stop reporting to them.
+  for (const auto& renderer : renderers_) {
+    if (ownServices_ != nullptr && renderer->Model().Services() == &services_) {
+      renderer->Model().SetServices(nullptr);
+    }
+  }
   renderers_.clear();
+  services_.AttachDesktop(nullptr);
 }
 
 FormRenderer& QtDesktop::Render(Form& form) {

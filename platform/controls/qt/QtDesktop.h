@@ -4,8 +4,11 @@
 //
 // Create it after the QApplication and destroy it before; it sets the
 // application's style (Fusion, unless QT_STYLE_OVERRIDE names another) and
-// its font (WindowFont) so message boxes match the windows. The forms must
-// outlive the desktop. An error that a form's event handler lets through
+// its font (WindowFont) so message boxes match the windows. The forms it
+// draws must outlive it. Its window services are its own, or ones made
+// earlier (a program that hands its services to its windows when it builds
+// them: services, then the program with its forms, then the desktop, which
+// is then destroyed first). An error that a form's event handler lets through
 // while a person acts is shown as a message box and written to standard
 // error, and the program goes on (SetErrorReporter replaces that). Window
 // thread only.
@@ -22,7 +25,10 @@ namespace quarvel::platform::controls::qt {
 
 class QtDesktop {
  public:
+  // With window services of its own.
   QtDesktop();
+  // With `services`, which must outlive the desktop.
+  explicit QtDesktop(QtWindowServices& services);
   ~QtDesktop();
   QtDesktop(const QtDesktop&) = delete;
   QtDesktop& operator=(const QtDesktop&) = delete;
@@ -42,10 +48,13 @@ class QtDesktop {
   int Run(Form& mainForm);
 
  private:
+  explicit QtDesktop(std::unique_ptr<QtWindowServices> services);
+  void Prepare();
   void Report(const std::exception_ptr& error) const;
 
   IconLibrary icons_;
-  QtWindowServices services_;
+  std::unique_ptr<QtWindowServices> ownServices_;
+  QtWindowServices& services_;
   FormRenderer::ErrorReporter reporter_;
   std::vector<std::unique_ptr<FormRenderer>> renderers_;
 };

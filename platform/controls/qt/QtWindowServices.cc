@@ -18,11 +18,11 @@
 
 namespace quarvel::platform::controls::qt {
 
-QtWindowServices::QtWindowServices(const QtDesktop& desktop)
-    : openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }), desktop_(desktop) {}
+QtWindowServices::QtWindowServices()
+    : openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {}
 
 QtWindowServices::~QtWindowServices() {
-  if (busy_) QApplication::restoreOverrideCursor();
+  if (busy_ && QCoreApplication::instance() != nullptr) QApplication::restoreOverrideCursor();
 }
 
 MsgBoxResult QtWindowServices::MessageBox(const std::string& text, MsgBoxButtons buttons,
@@ -75,14 +75,15 @@ void QtWindowServices::OpenWebAddress(const std::string& url) {
 }
 
 void QtWindowServices::RunModal(Form& form) {
-  FormRenderer* renderer = desktop_.RendererFor(form);
+  FormRenderer* renderer = desktop_ != nullptr ? desktop_->RendererFor(form) : nullptr;
   if (renderer == nullptr) ThrowControlError(kErrInvalidCall);
   renderer->RunUntilHidden();
 }
 
 std::optional<ScreenRect> QtWindowServices::WindowRect(const Control& control) {
   const Form* form = control.OwnerForm();
-  const FormRenderer* renderer = form != nullptr ? desktop_.RendererFor(*form) : nullptr;
+  const FormRenderer* renderer =
+      form != nullptr && desktop_ != nullptr ? desktop_->RendererFor(*form) : nullptr;
   const QWidget* widget = renderer != nullptr ? renderer->WidgetFor(control) : nullptr;
   if (widget == nullptr) return std::nullopt;
   const QPoint topLeft = widget->mapToGlobal(QPoint(0, 0));

@@ -11,7 +11,11 @@
 //   application-modal, until the form is hidden or unloaded;
 // - WindowRect: the control's widget on the screen, in logical pixels;
 // - TwipsPerPixel: from the primary screen's logical DPI.
-// Window thread only; needs a QApplication.
+// The services find drawn forms through the QtDesktop attached to them
+// (without one, RunModal is kErrInvalidCall and WindowRect has nothing).
+// They may be made before the QApplication, so a program can hand them to
+// its windows first and draw them later; they are used only while it exists.
+// Window thread only.
 #pragma once
 
 #include <QUrl>
@@ -25,8 +29,11 @@ class QtDesktop;
 
 class QtWindowServices : public WindowServices {
  public:
-  explicit QtWindowServices(const QtDesktop& desktop);
+  QtWindowServices();
   ~QtWindowServices() override;
+
+  // The desktop whose forms RunModal and WindowRect look for; null detaches.
+  void AttachDesktop(const QtDesktop* desktop) { desktop_ = desktop; }
 
   MsgBoxResult MessageBox(const std::string& text, MsgBoxButtons buttons, MsgBoxIcon icon,
                           MsgBoxDefault defaultButton, const std::string& caption) override;
@@ -43,7 +50,7 @@ class QtWindowServices : public WindowServices {
   std::function<bool(const QUrl&)> openUrl;
 
  private:
-  const QtDesktop& desktop_;
+  const QtDesktop* desktop_ = nullptr;
   bool busy_ = false;
 };
 

@@ -166,6 +166,34 @@ TEST_F(QtWindowServicesTest, AnErrorAHandlerLetsThroughIsReportedAndTheWindowGoe
   EXPECT_EQ(reported, (std::vector<std::string>{"Run-time error '35600': Index out of bounds"}));
 }
 
+TEST(QtDesktopTest, ServicesMadeBeforeTheWindowsServeThemAndOutliveTheDesktop) {
+  TestApplication();
+  QtWindowServices services;  // as a program makes them, before its forms
+  Form dialog("frmAddEdit");
+  Form other("InstallForm");
+  dialog.Move(0, 0, 3000, 2000);
+  dialog.SetServices(&services);
+  {
+    QtDesktop desktop(services);
+    QtDesktop ownServices;
+    desktop.Render(dialog);
+    ownServices.Render(other);
+    EXPECT_EQ(other.Services(), &ownServices.Services());
+    QTimer::singleShot(0, [&] { dialog.Hide(); });
+    dialog.Show(ShowMode::kModal);
+    EXPECT_FALSE(dialog.IsShownModally());
+  }
+  EXPECT_EQ(dialog.Services(), &services);  // the program's, kept
+  EXPECT_EQ(other.Services(), nullptr);     // the gone desktop's, taken back
+  EXPECT_EQ(dialog.Observer(), nullptr);
+  try {
+    services.RunModal(dialog);  // nothing draws it any more
+    ADD_FAILURE();
+  } catch (const PlatformError& e) {
+    EXPECT_EQ(e.Number(), kErrInvalidCall);
+  }
+}
+
 TEST(RunWindowTest, WithoutADisplayItSaysSoInsteadOfLettingQtAbort) {
   TestApplication();
   const char* names[] = {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"};

@@ -18,10 +18,16 @@ class Form;
 
 namespace quarvel::platform::controls::qt {
 
+class QtWindowServices;
+
 // Whether a window can be opened at all (see above).
 [[nodiscard]] bool DisplayAvailable();
 
-// Returns 0 when the main form was unloaded, 2 without a display.
+// Returns 0 when the main form was unloaded, 2 without a display. The forms
+// use `services`, which a program may have given them when it built them.
+int RunWindow(int& argc, char** argv, QtWindowServices& services, Form& mainForm,
+              std::initializer_list<Form*> otherForms = {});
+// The same with window services of its own, for the time the window runs.
 int RunWindow(int& argc, char** argv, Form& mainForm, std::initializer_list<Form*> otherForms = {});
 
 }  // namespace quarvel::platform::controls::qt
