@@ -118,6 +118,12 @@ bool ComboBox::UserPaste(std::string text) {
   return true;
 }
 
+int ComboBox::UserPreviewKey(int keyAscii) {
+  if (!AcceptsUserInput() || style_ == ComboStyle::kDropDownList) return 0;
+  RaiseEvent(OnKeyPress, keyAscii);
+  return keyAscii;
+}
+
 bool ComboBox::UserOpenDropDown() {
   if (!AcceptsUserInput()) return false;
   RaiseEvent(OnDropDown);

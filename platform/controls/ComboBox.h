@@ -54,6 +54,11 @@ class ComboBox : public Control {
   bool UserType(std::string_view text);
   // A person replaces an editable combo's whole text at once (no KeyPress).
   bool UserPaste(std::string text);
+  // A person presses one key in a drawn editable combo that puts keys in at
+  // its own caret: KeyPress runs and the key it leaves is returned for the
+  // box to apply (0: discarded, also when the combo could not take input or
+  // is a drop-down list). The resulting text arrives through UserPaste.
+  [[nodiscard]] int UserPreviewKey(int keyAscii);
   bool UserOpenDropDown();
   bool UserLeave();
 

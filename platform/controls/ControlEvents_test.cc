@@ -87,6 +87,33 @@ TEST_F(ControlEventsTest, PastingReplacesTheTextWithOneChangeAndNoKeyPress) {
   EXPECT_EQ(events, (std::vector<std::string>{"Change"}));
 }
 
+TEST_F(ControlEventsTest, APreviewedKeyPassesKeyPressOnlyAndLeavesTheTextToTheWidget) {
+  TextBox box("txtPriority"), hidden("txtPrevUrl");
+  ComboBox combo("ComboSMTPheaders", ComboStyle::kDropDownCombo);
+  ComboBox list("ComboAction", ComboStyle::kDropDownList);
+  form.Add(box);
+  form.Add(hidden);
+  form.Add(combo);
+  form.Add(list);
+  hidden.SetVisible(false);
+  box.SetText("65");
+  const KeyPressEvent digitsOnly = [&](int& key) {
+    events.push_back("KeyPress");
+    if (key == 'x') key = '9';
+    if (key < '0' || key > '9') key = 0;
+  };
+  box.OnKeyPress = hidden.OnKeyPress = combo.OnKeyPress = list.OnKeyPress = digitsOnly;
+  box.OnChange = Log("Change");
+  EXPECT_EQ(box.UserPreviewKey('1'), '1');
+  EXPECT_EQ(box.UserPreviewKey('x'), '9');
+  EXPECT_EQ(box.UserPreviewKey('a'), 0);
+  EXPECT_EQ(box.Text(), "65");  // the widget applies the key, then pastes
+  EXPECT_EQ(hidden.UserPreviewKey('1'), 0);
+  EXPECT_EQ(combo.UserPreviewKey('x'), '9');
+  EXPECT_EQ(list.UserPreviewKey('1'), 0);  // a list picks entries through UserType
+  EXPECT_EQ(events, (std::vector<std::string>{"KeyPress", "KeyPress", "KeyPress", "KeyPress"}));
+}
+
 TEST_F(ControlEventsTest, LockedTextBoxRaisesKeyPressButKeepsItsText) {
   TextBox box("Text3");
   form.Add(box);

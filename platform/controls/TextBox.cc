@@ -50,6 +50,12 @@ bool TextBox::UserPaste(std::string text) {
   return true;
 }
 
+int TextBox::UserPreviewKey(int keyAscii) {
+  if (!AcceptsUserInput()) return 0;
+  RaiseEvent(OnKeyPress, keyAscii);
+  return keyAscii;
+}
+
 bool TextBox::UserLeave() {
   if (!AcceptsUserInput()) return false;
   RaiseEvent(OnLostFocus);

@@ -42,6 +42,12 @@ class TextBox : public Control {
   // A person replaces the whole text at once, as pasting over a full
   // selection or deleting it does: no KeyPress, one Change.
   bool UserPaste(std::string text);
+  // A person presses one key in a drawn box that puts keys in at its own
+  // caret (the renderer's widget): KeyPress runs, and the key it leaves is
+  // returned for the box to apply; 0 means the key is discarded, also when
+  // the box could not take input. The text that results then arrives through
+  // UserPaste, so Change follows as for any other key.
+  [[nodiscard]] int UserPreviewKey(int keyAscii);
   // A person moves the focus elsewhere.
   bool UserLeave();
 
