@@ -1,6 +1,6 @@
 // QuarvelSetup: the setup program. "-b" (or "/b") as the first argument runs
-// the unattended batch pass; without arguments it will open the window, and
-// until the window is built it reports what it discovered.
+// the unattended batch pass; without arguments it opens the window;
+// "--report" prints what it discovered on the server.
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <iostream>
@@ -11,6 +11,9 @@
 #include "setup/app/ServerPlatform.h"
 #include "setup/app/SetupCommands.h"
 #include "setup/main/CommandLine.h"
+#ifdef QUARVEL_WITH_WINDOW
+#include "setup/app/SetupWindow.h"
+#endif
 
 namespace {
 
@@ -50,10 +53,13 @@ int main(int argc, char** argv) {
       "                                   (\"-b\" or \"/b\", any case, as the first argument);\n"
       "                                   exit 0 clean, 1 the error log has entries (they go to\n"
       "                                   standard error), 2 it could not start\n"
-      "  QuarvelSetup [--server DIR]      show what the program discovers on the server"};
+      "  QuarvelSetup [--server DIR]      open the setup window\n"
+      "  QuarvelSetup --report            show what the program discovers on the server"};
   std::string server = ServerPlatform::DefaultRoot().string();
   app.add_option("--server", server,
                  "the stand-in server's directory (default: $EXSIM_ROOT, else ./exsim-server)");
+  bool report = false;
+  app.add_flag("--report", report, "print what start-up discovers on the server, and exit");
   bool batchFlag = false;
   app.add_flag("-b", batchFlag, "batch mode (also /b, or -b followed by anything)");
 
@@ -78,6 +84,13 @@ int main(int argc, char** argv) {
                                runBatch && !batch ? "-b " + commandLine : commandLine,
                                std::cout,
                                std::cerr};
-  // Without -b this is where the window will open.
-  return runBatch ? RunBatch(context) : RunDiscoveryReport(context);
+  if (runBatch) return RunBatch(context);
+  if (report) return RunDiscoveryReport(context);
+#ifdef QUARVEL_WITH_WINDOW
+  return RunSetupWindow(context, argc, argv);
+#else
+  context.err << "QuarvelSetup: built without Qt 6, so it has no window; \"QuarvelSetup -b\" "
+                 "runs the unattended pass and \"--report\" shows what it discovers\n";
+  return 2;
+#endif
 }

@@ -61,9 +61,7 @@ int RunDiscoveryReport(const CommandContext& context) {
               << (window.storeConnection.State() == platform::ado::adStateOpen ? "open"
                                                                                : "not open")
               << '\n'
-              << "Rule file:          " << state.sRuleFilePath.string() << '\n'
-              << "\nThe setup window is not built yet; \"QuarvelSetup -b\" runs the unattended "
-                 "registration pass.\n";
+              << "Rule file:          " << state.sRuleFilePath.string() << '\n';
   headless.Exit();
   return headless.ExitStatus();
 }
