@@ -1,11 +1,12 @@
 // INI access with the behaviour of the Windows private-profile functions.
 //
-// Reading: section and key names match ignoring letter case, and blanks around
-// them do not count. Values are trimmed of spaces; a value enclosed in a
-// matching pair of quotation marks (two '"' or two '\'', at least two
-// characters) loses them. At most 2047 characters come back. There are no
-// inline comments; a line without "=" is no key. For duplicate sections or
-// keys the first one wins. A missing file, section or key gives the default.
+// Reading: section and key names match ignoring letter case, and blanks and
+// TABs around them do not count. Values are trimmed of blanks and TABs (one
+// inside a value stays); a value enclosed in a matching pair of quotation
+// marks (two '"' or two '\'', at least two characters) loses them. At most
+// 2047 characters come back. CR LF, LF and a lone CR each end a line. There
+// are no inline comments; a line without "=" is no key. For duplicate sections
+// or keys the first one wins. A missing file, section or key gives the default.
 //
 // Writing replaces a key's value in place, appends the key at the end of its
 // section, or appends the section, and keeps everything else in the file:
@@ -13,7 +14,7 @@
 // write replaces the whole file at once (a temporary file, then a rename), so a
 // reader sees the old file or the new one, never a mix. The file keeps its
 // permissions, a symbolic link keeps pointing to it, new lines take the line end
-// of its first line (CRLF or LF), and a write that changes nothing leaves it alone.
+// of its first line (CR LF, LF or CR), and a write that changes nothing leaves it alone.
 //
 // A section, key or value holding CR or LF is refused with IniError and nothing
 // is written: it would inject lines into the file. So are names that could not
