@@ -54,8 +54,9 @@ bool RuleMatches(StoreAccess& record, const ModuleState& state, TransportHeaders
     const bool holds = ConditionHolds(tested, value);
     if (visit == nullptr) return holds;
     return explain(std::string(tested), holds,
-                   holds ? "the condition holds"
-                         : tested.empty() ? "the value is empty" : "the condition does not hold");
+                   holds            ? "the condition holds"
+                   : tested.empty() ? "the value is empty"
+                                    : "the condition does not hold");
   };
   if (header.empty() || state.CurrentTarget.empty()) {
     return explain("", false, header.empty() ? "the rule has no header" : "the rule has no target");

@@ -65,10 +65,8 @@ const Properties kUnmarked = {{kOriginally, std::nullopt},
                               {kMove, std::nullopt},
                               {kForward, std::nullopt},
                               {kMarker, std::nullopt}};
-const Properties kMovedToJunk = {{kOriginally, kInbox},
-                                 {kMove, kJunkListed},
-                                 {kForward, std::nullopt},
-                                 {kMarker, ""}};
+const Properties kMovedToJunk = {
+    {kOriginally, kInbox}, {kMove, kJunkListed}, {kForward, std::nullopt}, {kMarker, ""}};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SaveBeginTest,
@@ -92,13 +90,13 @@ INSTANTIATE_TEST_SUITE_P(
                   kDelivered,
                   false,
                   {{kClass, "IPM.Note"}, {kOriginally, std::nullopt}}},
-        BeginCase{"PostMovedBecomesNote",
-                  {kMoveSpamSubject},
-                  {{kClass, "ipm.post"}},
-                  kDelivered,
-                  false,
-                  {{kClass, "IPM.Note"}, {kOriginally, kInbox}, {kMove, kJunkListed},
-                   {kMarker, ""}}},
+        BeginCase{
+            "PostMovedBecomesNote",
+            {kMoveSpamSubject},
+            {{kClass, "ipm.post"}},
+            kDelivered,
+            false,
+            {{kClass, "IPM.Note"}, {kOriginally, kInbox}, {kMove, kJunkListed}, {kMarker, ""}}},
         BeginCase{"FirstOfTwoMatchingRulesActs",
                   {kMoveSpamSubject, kDeleteSpamSubject},
                   {},
@@ -111,8 +109,12 @@ INSTANTIATE_TEST_SUITE_P(
                   kDelivered,
                   false,
                   kUnmarked},
-        BeginCase{"HeaderLineWithBlank", {{"X-Spam-Flag", "YES", "delete", "<NULL>"}}, {},
-                  kDelivered, true, {}},
+        BeginCase{"HeaderLineWithBlank",
+                  {{"X-Spam-Flag", "YES", "delete", "<NULL>"}},
+                  {},
+                  kDelivered,
+                  true,
+                  {}},
         BeginCase{"HeaderLineWithoutBlank",
                   {{"X-Spam-Flag", "YES", "delete", "<NULL>"}},
                   {{std::string(kTransportHeaders), "X-Spam-Flag:YES\r\n"}},
@@ -149,12 +151,16 @@ INSTANTIATE_TEST_SUITE_P(
                   EVT_SYNC_BEGIN | EVT_NEW_ITEM,
                   false,
                   {{kClass, "IPM.Post"}}},
-        BeginCase{"ReplicatedItemIsProcessed", {kDeleteSpamSubject}, {},
-                  EVT_SYNC_BEGIN | EVT_REPLICATED_ITEM, true, {}},
-        BeginCase{"FolderIsSkipped", {kDeleteSpamSubject}, {},
-                  kDelivered | EVT_IS_COLLECTION, false, {}},
-        BeginCase{"SclComparison", {{"imfscl", "{>5}", "delete", "<NULL>"}}, {}, kDelivered,
-                  true, {}},
+        BeginCase{"ReplicatedItemIsProcessed",
+                  {kDeleteSpamSubject},
+                  {},
+                  EVT_SYNC_BEGIN | EVT_REPLICATED_ITEM,
+                  true,
+                  {}},
+        BeginCase{
+            "FolderIsSkipped", {kDeleteSpamSubject}, {}, kDelivered | EVT_IS_COLLECTION, false, {}},
+        BeginCase{
+            "SclComparison", {{"imfscl", "{>5}", "delete", "<NULL>"}}, {}, kDelivered, true, {}},
         BeginCase{"MissingSclNeverMatches",
                   {{"IMFSCL", "", "delete", "<NULL>"}},
                   {{std::string(kSpamConfidenceLevel), std::nullopt}},
@@ -211,13 +217,13 @@ TEST_P(ExtractAddressTest, TakesTheBracketedAddress) {
   EXPECT_EQ(ExtractAddress(GetParam().target), GetParam().address);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Targets, ExtractAddressTest,
-    ::testing::Values(AddressCase{"Boss <boss@example.com>", "boss@example.com"},
-                      AddressCase{"boss@example.com", "boss@example.com"},
-                      AddressCase{"odd> name <x@y", "odd> name <x@y"},
-                      AddressCase{"a@b <c>", "a@b <c>"}, AddressCase{"<@>", "@"},
-                      AddressCase{"", ""}));
+INSTANTIATE_TEST_SUITE_P(Targets, ExtractAddressTest,
+                         ::testing::Values(AddressCase{"Boss <boss@example.com>",
+                                                       "boss@example.com"},
+                                           AddressCase{"boss@example.com", "boss@example.com"},
+                                           AddressCase{"odd> name <x@y", "odd> name <x@y"},
+                                           AddressCase{"a@b <c>", "a@b <c>"},
+                                           AddressCase{"<@>", "@"}, AddressCase{"", ""}));
 
 TEST(MatchHeaderLineTest, NamesIgnoreCaseAndLinesWithoutColonAreSkipped) {
   const std::string text = "garbage line\r\n   \r\nx-spam-FLAG :  YES \r\n";

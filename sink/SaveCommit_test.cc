@@ -3,6 +3,7 @@
 #include <regex>
 #include <set>
 
+#include "common/Text.h"
 #include "platform/events/EventFlags.h"
 #include "sink/GUID.h"
 #include "sink/PickupFile.h"
@@ -66,8 +67,7 @@ TEST_F(SaveCommitTest, MoveTargetWithoutPublicRootIsUsedAsItStands) {
 }
 
 TEST_F(SaveCommitTest, MoveTakesPrecedenceOverForward) {
-  Commit({{kOriginally, kInbox}, {kMove, kJunkListed}, {kForward, "a@b.example"},
-          {kMarker, ""}});
+  Commit({{kOriginally, kInbox}, {kMove, kJunkListed}, {kForward, "a@b.example"}, {kMarker, ""}});
   EXPECT_EQ(store_.ItemsIn(kJunk).size(), 1u);
   EXPECT_TRUE(store_.Files().empty());
 }
@@ -79,8 +79,7 @@ TEST_F(SaveCommitTest, MoveToAMissingFolderLeavesTheItem) {
 }
 
 TEST_F(SaveCommitTest, ForwardWritesACompletePickupFileAndRemovesTheItem) {
-  Commit({{kOriginally, kInbox}, {kForward, "Boss <boss@example.com>"},
-          {kMarker, kInboxAddress}});
+  Commit({{kOriginally, kInbox}, {kForward, "Boss <boss@example.com>"}, {kMarker, kInboxAddress}});
   EXPECT_FALSE(ItemStays());
   // The temporary file drew 4711; the final name draws the next number.
   EXPECT_EQ(store_.Files(),
@@ -165,14 +164,79 @@ TEST(SaveCommitOutsidePublicFoldersTest, ItemIsNotActedOn) {
   EXPECT_TRUE(store.FindItem(item).has_value());
 }
 
+// A target longer than the marks can hold is refused by the store, never cut:
+// the item stays where it is, unmarked, and nothing is moved or sent.
+struct LongTargetCase {
+  const char* name;
+  std::string action;
+  std::string target;
+  friend void PrintTo(const LongTargetCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class LongTargetTest : public ::testing::TestWithParam<LongTargetCase> {};
+
+// A folder whose URL plus "/" is exactly as long as a mark: a move target
+// cut there would name it.
+const std::string kCutFolder = kStoreRoot + "/" + std::string(255 - kStoreRoot.size() - 1, 'c');
+const std::string kCutFolderListed =
+    "http://mail.example.com/Public/" + kCutFolder.substr(kStoreRoot.size() + 1);
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, LongTargetTest,
+    ::testing::Values(
+        LongTargetCase{"Move", "move to", kJunkListed + "/" + std::string(300, 'x')},
+        LongTargetCase{"MoveCutOnASlash", "move to",
+                       kCutFolder + "/" + std::string(300 - kCutFolder.size() - 1, 'x')},
+        LongTargetCase{
+            "MoveOfListedUrl", "move to",
+            kCutFolderListed + "/" + std::string(300 - kCutFolderListed.size() - 1, 'x')},
+        LongTargetCase{"Forward", "forward to", std::string(300 - 20, 'D') + " <boss@example.com>"},
+        LongTargetCase{"ForwardOfMultiByteCharacters", "forward to",
+                       std::string(150, 'x') + std::string(150, '\xFF') + "@example.com"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_P(LongTargetTest, ItemStaysAndNothingIsCut) {
+  ASSERT_GT(text::CharCount(GetParam().target), kCustomPropertySize);
+  MemoryStore store;
+  AddFolders(store);
+  store.AddFolder(kCutFolder);
+  store.PutItem(kItem, DeliveredItem());
+  SetRules({{"X-Spam-Flag", "YES", GetParam().action, GetParam().target}});
+  const auto services = MemoryServices(store);
+
+  SaveBegin(*store.OpenRecord(kItem), kItem, EVT_SYNC_BEGIN | EVT_IS_DELIVERED);
+  EXPECT_EQ(store.Property(kItem, kMove), std::nullopt);
+  EXPECT_EQ(store.Property(kItem, kForward), std::nullopt);
+  try {
+    SaveCommit(*store.OpenRecord(kItem), kItem, kCommitted, services);
+  } catch (const PlatformError&) {
+  }
+  EXPECT_TRUE(store.FindItem(kItem).has_value());
+  EXPECT_TRUE(store.ItemsIn(kJunk).empty());
+  EXPECT_TRUE(store.ItemsIn(kCutFolder).empty());
+  EXPECT_TRUE(store.Files().empty());
+}
+
+TEST(LongTargetTest, ATargetOfExactlyTheDefinedSizeIsKept) {
+  std::string target;
+  for (int i = 0; i < 256 - 12; ++i) target += "\u00E4";  // two bytes each
+  target += "@example.com";
+  ASSERT_EQ(text::CharCount(target), kCustomPropertySize);
+  MemoryStore store;
+  AddFolders(store);
+  store.PutItem(kItem, DeliveredItem());
+  SetRules({{"X-Spam-Flag", "YES", "forward to", target}});
+  SaveBegin(*store.OpenRecord(kItem), kItem, EVT_SYNC_BEGIN | EVT_IS_DELIVERED);
+  EXPECT_EQ(store.Property(kItem, kForward), target);
+}
+
 TEST(NewGuidStringTest, FormatsEveryFieldPadded) {
   Guid guid;
   guid.data1 = 0x1A;
   guid.data2 = 0xB;
   guid.data3 = 0xC0DE;
   guid.data4 = {0, 1, 2, 0xAB, 0xCD, 0xEF, 0x10, 0xFF};
-  EXPECT_EQ(NewGuidString([&] { return std::optional(guid); }),
-            "0000001A000BC0DE000102ABCDEF10FF");
+  EXPECT_EQ(NewGuidString([&] { return std::optional(guid); }), "0000001A000BC0DE000102ABCDEF10FF");
   EXPECT_EQ(NewGuidString([] { return std::optional<Guid>(); }), "");
 }
 

@@ -3,9 +3,9 @@
 // condition value.
 //
 // Three kinds of condition: literal text (the value begins with it, letter case
-// ignored character by character), wildcard patterns written with "{*}" and "{?}" (BASIC Like rules),
-// and numeric comparison groups such as "{>3.9 <11.1}" with an optional text
-// before and after the group.
+// ignored character by character), wildcard patterns written with "{*}" and "{?}" (BASIC Like
+// rules), and numeric comparison groups such as "{>3.9 <11.1}" with an optional text before and
+// after the group.
 //
 // Errors: an invalid wildcard pattern (an unclosed "[" list, a descending range)
 // throws PatternError; callers treat that as "condition not met". Nothing else
