@@ -66,6 +66,17 @@ TEST_F(SaveCommitTest, MoveTargetWithoutPublicRootIsUsedAsItStands) {
   EXPECT_EQ(store_.ItemsIn(kJunk).size(), 1u);
 }
 
+TEST_F(SaveCommitTest, OneTrailingSlashOfTheTargetNamesTheFolderItself) {
+  for (const auto& target : {kJunkListed + "/", kJunk + "/"}) {
+    SCOPED_TRACE(target);
+    Commit({{kOriginally, kInbox}, {kMove, target}, {kMarker, ""}});
+    EXPECT_FALSE(ItemStays());
+  }
+  EXPECT_EQ(store_.ItemsIn(kJunk).size(), 2u);
+  Commit({{kOriginally, kInbox}, {kMove, kJunkListed + "//"}, {kMarker, ""}});
+  EXPECT_TRUE(ItemStays());
+}
+
 TEST_F(SaveCommitTest, MoveTakesPrecedenceOverForward) {
   Commit({{kOriginally, kInbox}, {kMove, kJunkListed}, {kForward, "a@b.example"}, {kMarker, ""}});
   EXPECT_EQ(store_.ItemsIn(kJunk).size(), 1u);
