@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <optional>
 
 #include "platform/events/EventFlags.h"
@@ -133,12 +134,69 @@ INSTANTIATE_TEST_SUITE_P(
                   kDelivered,
                   true,
                   {}},
+        BeginCase{"TabWordMatchesARealTab",
+                  {{"X-Spam-Status", "Yes,vbtabscore=7", "delete", "<NULL>"}},
+                  {{std::string(kTransportHeaders), "X-Spam-Status: yes,\tSCORE=7.1\r\n"}},
+                  kDelivered,
+                  true,
+                  {}},
+        BeginCase{"TabWordAndLineBreakWordTogether",
+                  {{"X-Spam-Status", "Yes,vbCrLfvbTabtests=BAYES", "delete", "<NULL>"}},
+                  {{std::string(kTransportHeaders), "X-Spam-Status: Yes,\r\n\ttests=BAYES_99\r\n"}},
+                  kDelivered,
+                  true,
+                  {}},
         BeginCase{"LineBreakWordNeedsTheRealBreak",
                   {{"X-Spam-Flag", "YESvbTabX-Spam-Status", "delete", "<NULL>"}},
                   {},
                   kDelivered,
                   false,
                   {}},
+        BeginCase{"MissingSubjectNeverMatches",
+                  {{"Subject", "", "delete", "<NULL>"}, {"subject", "{*}", "delete", "<NULL>"}},
+                  {{std::string(kSubject), std::nullopt}},
+                  kDelivered,
+                  false,
+                  kUnmarked},
+        // An item saved again, or replicated, already carries marks: they are
+        // overwritten, never left from the earlier rule.
+        BeginCase{"EarlierMoveMarksAreOverwritten",
+                  {kMoveSpamSubject},
+                  {{kOriginally, "file://./backofficestorage/old/Public Folders/Old"},
+                   {kMove, "http://old/Public/Old"},
+                   {kMarker, ""}},
+                  EVT_SYNC_BEGIN | EVT_REPLICATED_ITEM,
+                  false,
+                  kMovedToJunk},
+        BeginCase{
+            "EarlierForwardMarksAreOverwritten",
+            {{"X-Spam-Flag", "YES", "forward to", "Boss <boss@example.com>"}},
+            {{kOriginally, "file://./backofficestorage/old/Public Folders/Old"},
+             {kForward, "old@example.com"}},
+            kDelivered,
+            false,
+            {{kOriginally, kInbox}, {kForward, "boss@example.com"}, {kMarker, kInboxAddress}}},
+        BeginCase{"ReturningMessageOverwritesAnEarlierFirstFolder",
+                  {{"X-Spam-Flag", "YES", "forward to", "inbox@example.com"}},
+                  {{kOriginally, "file://./backofficestorage/old/Public Folders/Old"},
+                   {std::string(kTransportHeaders),
+                    "x-Originally delivered to:" + kJunk + "\r\nX-Spam-Flag: YES\r\n"}},
+                  kDelivered,
+                  false,
+                  {{kOriginally, kJunk}}},
+        BeginCase{"ReturningMessageWithoutItsFirstFolderLine",
+                  {{"X-Spam-Flag", "YES", "forward to", "inbox@example.com"}},
+                  {},
+                  kDelivered,
+                  false,
+                  kUnmarked},
+        BeginCase{"ReturningMessageWithNothingAfterTheFirstFolderLine",
+                  {{"X-Spam-Flag", "YES", "forward to", "inbox@example.com"}},
+                  {{std::string(kTransportHeaders),
+                    "x-Originally delivered to:\r\nX-Spam-Flag: YES\r\n"}},
+                  kDelivered,
+                  false,
+                  kUnmarked},
         BeginCase{"HandledItemIsLeftAlone",
                   {kDeleteSpamSubject},
                   {{kMarker, " first@example.com "}},
@@ -195,6 +253,82 @@ INSTANTIATE_TEST_SUITE_P(
                   kDelivered,
                   false,
                   {{kOriginally, kJunk}, {kForward, std::nullopt}, {kMarker, std::nullopt}}}),
+    [](const auto& info) { return info.param.name; });
+
+// A record that refuses every write of one property, as a store does for a
+// value it cannot take.
+class RefusingRecord : public DelegatingStoreAccess {
+ public:
+  RefusingRecord(std::unique_ptr<StoreAccess> inner, std::string refused)
+      : DelegatingStoreAccess(std::move(inner)), refused_(std::move(refused)) {}
+
+  void AppendProperty(const std::string& name, const std::string& value) override {
+    Check(name);
+    DelegatingStoreAccess::AppendProperty(name, value);
+  }
+  void SetProperty(const std::string& name, const std::string& value) override {
+    Check(name);
+    DelegatingStoreAccess::SetProperty(name, value);
+  }
+
+ private:
+  void Check(const std::string& name) const {
+    if (name == refused_) throw PlatformError(kErrFail, "refused: " + name);
+  }
+
+  std::string refused_;
+};
+
+struct RefusedWriteCase {
+  const char* name;
+  Rule rule;
+  std::string refused;
+  Properties expected;
+};
+
+class RefusedWriteTest : public ::testing::TestWithParam<RefusedWriteCase> {};
+
+// A mark that cannot be written is skipped; the other marks and the save
+// still happen.
+TEST_P(RefusedWriteTest, TheOtherMarksAreStillWrittenAndSaved) {
+  MemoryStore store;
+  AddFolders(store);
+  store.PutItem(kItem, DeliveredItem("IPM.Post"));
+  SetRules({GetParam().rule});
+  RefusingRecord record(store.OpenRecord(kItem), GetParam().refused);
+  SaveBegin(record, kItem, kDelivered);
+  for (const auto& [name, value] : GetParam().expected) {
+    EXPECT_EQ(store.Property(kItem, name), value) << name;
+  }
+  EXPECT_EQ(store.Property(kItem, kClass), "IPM.Note");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Marks, RefusedWriteTest,
+    ::testing::Values(
+        RefusedWriteCase{"MoveWithoutOrigin",
+                         kMoveSpamSubject,
+                         kOriginally,
+                         {{kOriginally, std::nullopt}, {kMove, kJunkListed}, {kMarker, ""}}},
+        RefusedWriteCase{"MoveWithoutTarget",
+                         kMoveSpamSubject,
+                         kMove,
+                         {{kOriginally, kInbox}, {kMove, std::nullopt}, {kMarker, ""}}},
+        RefusedWriteCase{"MoveWithoutMarker",
+                         kMoveSpamSubject,
+                         kMarker,
+                         {{kOriginally, kInbox}, {kMove, kJunkListed}, {kMarker, std::nullopt}}},
+        RefusedWriteCase{"ForwardWithoutOrigin",
+                         {"Subject", "Spam:", "forward to", "boss@example.com"},
+                         kOriginally,
+                         {{kOriginally, std::nullopt},
+                          {kForward, "boss@example.com"},
+                          {kMarker, kInboxAddress}}},
+        RefusedWriteCase{
+            "ForwardWithoutTarget",
+            {"Subject", "Spam:", "forward to", "boss@example.com"},
+            kForward,
+            {{kOriginally, kInbox}, {kForward, std::nullopt}, {kMarker, kInboxAddress}}}),
     [](const auto& info) { return info.param.name; });
 
 TEST(SaveBeginFolderAddressTest, UnreadableFolderAddressStillMarksTheForward) {

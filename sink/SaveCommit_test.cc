@@ -162,17 +162,57 @@ INSTANTIATE_TEST_SUITE_P(
         NothingCase{"Folder", kForwardMarks, kCommitted | EVT_IS_COLLECTION}),
     [](const auto& info) { return info.param.name; });
 
+// Marked as the begin phase leaves an item, in a folder outside the public
+// folder tree: nothing is touched, not even the handled marker.
 TEST(SaveCommitOutsidePublicFoldersTest, ItemIsNotActedOn) {
-  MemoryStore store;
-  store.AddFolder("file://./backofficestorage/example.com/MBX/user/Inbox");
-  const std::string item = "file://./backofficestorage/example.com/MBX/user/Inbox/1.eml";
-  auto delivered = DeliveredItem();
-  delivered.properties[kOriginally] = "x";
-  delivered.properties[kMove] = kJunkListed;
-  store.PutItem(item, delivered);
-  SetRules({});
-  SaveCommit(*store.OpenRecord(item), item, kCommitted, MemoryServices(store));
-  EXPECT_TRUE(store.FindItem(item).has_value());
+  const std::string folder = "file://./backofficestorage/example.com/MBX/user/Inbox";
+  const std::string item = folder + "/1.eml";
+  for (const auto& marks :
+       {std::map<std::string, std::string>{
+            {kOriginally, folder}, {kMove, kJunkListed}, {kMarker, ""}},
+        std::map<std::string, std::string>{
+            {kOriginally, folder}, {kForward, "boss@example.com"}, {kMarker, kInboxAddress}}}) {
+    MemoryStore store;
+    AddFolders(store);
+    store.AddFolder(folder);
+    auto delivered = DeliveredItem();
+    for (const auto& [name, value] : marks) delivered.properties[name] = value;
+    store.PutItem(item, delivered);
+    SetRules({});
+    try {
+      SaveCommit(*store.OpenRecord(item), item, kCommitted, MemoryServices(store));
+    } catch (const PlatformError&) {
+    }
+    ASSERT_TRUE(store.FindItem(item).has_value());
+    for (const auto& [name, value] : marks) EXPECT_EQ(store.Property(item, name), value) << name;
+    EXPECT_TRUE(store.ItemsIn(kJunk).empty());
+    EXPECT_TRUE(store.Files().empty());
+  }
+}
+
+TEST_F(SaveCommitTest, AFailedMarkerDeleteStopsTheMove) {
+  // No handled marker to delete: the store refuses the delete.
+  Commit({{kOriginally, kInbox}, {kMove, kJunkListed}});
+  EXPECT_TRUE(ItemStays());
+  EXPECT_TRUE(store_.ItemsIn(kJunk).empty());
+}
+
+// A store that cannot make a message object for the item.
+class NoMessageObject : public DelegatingStoreAccess {
+ public:
+  using DelegatingStoreAccess::DelegatingStoreAccess;
+  std::unique_ptr<MessageStream> OpenMessageStream(const std::string&) override { return nullptr; }
+};
+
+TEST_F(SaveCommitTest, ForwardEndsWhenNoMessageObjectCanBeMade) {
+  auto item = DeliveredItem();
+  for (const auto& [name, value] : kForwardMarks) item.properties[name] = value;
+  store_.PutItem(kItem, item);
+  NoMessageObject record(store_.OpenRecord(kItem));
+  SaveCommit(record, kItem, kCommitted, services_);
+  EXPECT_TRUE(ItemStays());
+  EXPECT_TRUE(store_.Files().empty());
+  EXPECT_EQ(store_.Property(kItem, kForward), "boss@example.com");
 }
 
 // A target longer than the marks can hold is refused by the store, never cut:
