@@ -465,40 +465,48 @@ void IniBatch::Commit() {
 // Reads the file with open, read and close alone: the buffer kept from earlier
 // loads usually holds the whole file, and a read that comes back short has met
 // the end, so the file's size need not be asked first.
-void IniReader::Load(const std::string& filePath) {
+// A file seldom changes between two loads: comparing it with the text parsed
+// before costs far less than parsing it again.
+bool IniReader::Load(const std::string& filePath) {
   std::size_t used = 0;
   const int fd = ::open(filePath.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd >= 0) {
     for (;;) {
-      if (used == Room()) Grow(used, used + used / 2 + 16384);
-      const ssize_t n = ::read(fd, buffer_.get() + used, Room() - used);
+      if (used == spare_.Room()) spare_.Grow(used, used + used / 2 + 16384);
+      const ssize_t n = ::read(fd, spare_.bytes.get() + used, spare_.Room() - used);
       if (n < 0) {
         if (errno == EINTR) continue;
         used = 0;  // unreadable: read as empty
         break;
       }
       used += static_cast<std::size_t>(n);
-      if (n == 0 || used < Room()) break;
+      if (n == 0 || used < spare_.Room()) break;
     }
     ::close(fd);
   }
-  if (buffer_ == nullptr) Grow(0, 0);
-  text_ = std::string_view(buffer_.get(), used);
+  if (parsed_ && used == text_.size() &&
+      (used == 0 || std::memcmp(spare_.bytes.get(), text_.data(), used) == 0)) {
+    return false;
+  }
+  if (spare_.bytes == nullptr) spare_.Grow(0, 0);
+  std::swap(buffer_, spare_);
+  text_ = std::string_view(buffer_.bytes.get(), used);
   ParseOwnText();
+  return true;
 }
 
 void IniReader::Parse(std::string_view text) {
-  if (text.size() > Room() || buffer_ == nullptr) Grow(0, text.size());
-  if (!text.empty()) std::memcpy(buffer_.get(), text.data(), text.size());
-  text_ = std::string_view(buffer_.get(), text.size());
+  if (text.size() > buffer_.Room() || buffer_.bytes == nullptr) buffer_.Grow(0, text.size());
+  if (!text.empty()) std::memcpy(buffer_.bytes.get(), text.data(), text.size());
+  text_ = std::string_view(buffer_.bytes.get(), text.size());
   ParseOwnText();
 }
 
-void IniReader::Grow(std::size_t keep, std::size_t room) {
+void IniReader::Buffer::Grow(std::size_t keep, std::size_t room) {
   auto bigger = std::make_unique_for_overwrite<char[]>(room + kPadding);
-  if (keep > 0) std::memcpy(bigger.get(), buffer_.get(), keep);
-  buffer_ = std::move(bigger);
-  capacity_ = room + kPadding;
+  if (keep > 0) std::memcpy(bigger.get(), bytes.get(), keep);
+  bytes = std::move(bigger);
+  capacity = room + kPadding;
 }
 
 namespace {
@@ -549,7 +557,8 @@ void IniReader::ParseOwnText() {
   const char* const end = p + rest.size();
   // The "\n" that ends the last line when the text does not, and the bytes
   // ScanLine may read past it.
-  std::memset(buffer_.get() + text_.size(), '\n', kPadding);
+  std::memset(buffer_.bytes.get() + text_.size(), '\n', kPadding);
+  parsed_ = true;
   while (p < end) {
     const char* const begin = p;
     // CR LF, LF or a lone CR ends a line, as for the platform's reader. The

@@ -81,15 +81,17 @@ class IniBatch {
 // sink loads the rule file at every saved item, and fresh buffers each time
 // would cost more than the parse. Lookups follow ReadIniValue exactly.
 // Views it returns point into its own text and stay valid until the next
-// Load or Parse. Not thread-safe: one reader per thread.
+// Load or Parse that changes the text. Not thread-safe: one reader per thread.
 class IniReader {
  public:
   // A key name (trimmed) and its value as ReadIniValue returns it.
   using Entry = std::pair<std::string_view, std::string_view>;
   using EntryList = std::span<const Entry>;
 
-  // A missing or unreadable file reads as empty.
-  void Load(const std::string& filePath);
+  // A missing or unreadable file reads as empty. Returns whether the text
+  // differs from the one loaded before; when it is the same byte for byte,
+  // the earlier parse stands, with its views.
+  bool Load(const std::string& filePath);
   void Parse(std::string_view text);
 
   // The value, or the default cut to kIniValueMaxChars.
@@ -111,14 +113,22 @@ class IniReader {
   // Bytes kept after the text for the line scan (see basIniFile.cc).
   static constexpr std::size_t kPadding = 16;
 
+  // Text, then kPadding bytes.
+  struct Buffer {
+    std::unique_ptr<char[]> bytes;
+    std::size_t capacity = 0;
+
+    [[nodiscard]] std::size_t Room() const { return capacity - (capacity > 0 ? kPadding : 0); }
+    // A new buffer with room for `room` bytes of text, keeping the first `keep`.
+    void Grow(std::size_t keep, std::size_t room);
+  };
+
   void ParseOwnText();
-  // A new buffer with room for `room` bytes of text, keeping the first `keep`.
-  void Grow(std::size_t keep, std::size_t room);
-  [[nodiscard]] std::size_t Room() const { return capacity_ - (capacity_ > 0 ? kPadding : 0); }
   [[nodiscard]] const Section* FindSection(std::string_view section) const;
 
-  std::unique_ptr<char[]> buffer_;  // the text, then kPadding bytes
-  std::size_t capacity_ = 0;
+  Buffer buffer_;  // holds text_
+  Buffer spare_;   // the next file is read here, to compare with text_
+  bool parsed_ = false;
   std::string_view text_;
   std::vector<Entry> entries_;  // of all sections, in file order
   std::vector<Section> sections_;

@@ -208,6 +208,32 @@ class IniFileTest : public ::testing::Test {
   std::string path_;
 };
 
+// The sink loads the same file at every save: an unchanged file keeps its
+// parse, and any change, even one of the same size, is read again.
+TEST_F(IniFileTest, ReaderLoadsAgainOnlyWhatChanged) {
+  IniReader reader;
+  EXPECT_TRUE(reader.Load(path_));  // missing: empty, and parsed once
+  EXPECT_FALSE(reader.Load(path_));
+  EXPECT_EQ(reader.Entries("s"), nullptr);
+  Put("[s]\nk=one\n");
+  EXPECT_TRUE(reader.Load(path_));
+  EXPECT_EQ(reader.Read("s", "k"), "one");
+  const auto* entries = reader.Entries("s");
+  EXPECT_FALSE(reader.Load(path_));
+  EXPECT_EQ(reader.Entries("s"), entries);
+  EXPECT_EQ(reader.Read("s", "k"), "one");
+  Put("[s]\nk=two\n");
+  EXPECT_TRUE(reader.Load(path_));
+  EXPECT_EQ(reader.Read("s", "k"), "two");
+  reader.Parse("[s]\nk=three\n");
+  EXPECT_EQ(reader.Read("s", "k"), "three");
+  EXPECT_TRUE(reader.Load(path_));  // the file differs from the parsed text
+  EXPECT_EQ(reader.Read("s", "k"), "two");
+  fs::remove(path_);
+  EXPECT_TRUE(reader.Load(path_));
+  EXPECT_EQ(reader.Read("s", "k", "gone"), "gone");
+}
+
 TEST_F(IniFileTest, ReadsFileOrGivesDefault) {
   EXPECT_EQ(ReadIniValue("s", "k", "dflt", path_), "dflt");
   EXPECT_EQ(ReadIniValue("s", "k", "dflt", dir_.string()), "dflt");

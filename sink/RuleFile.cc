@@ -78,8 +78,8 @@ bool ParseRuleKey(std::string_view key, std::size_t& word, int& number) {
 }  // namespace
 
 void RuleFileReader::Load(const std::string& path) {
-  ini_.Load(path);
-  Collect();
+  // The same bytes as last time give the same rules, already collected.
+  if (ini_.Load(path)) Collect();
 }
 
 void RuleFileReader::Parse(std::string_view text) {

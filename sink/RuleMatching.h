@@ -37,7 +37,8 @@ struct RuleVisit {
 void LoadRules(ModuleState& state, const RuleFileReader& rules);
 
 // The index (0-based) of the first matching rule, leaving it in the state's
-// CurrentTarget, CurrentHeader and CurrentValue; nullopt when none matches.
+// CurrentTarget, CurrentHeader and CurrentValue; nullopt when none matches,
+// and those fields then hold the last rule visited.
 // With `visits`, every rule looked at is described there.
 [[nodiscard]] std::optional<std::size_t> FindMatchingRule(StoreAccess& record, ModuleState& state,
                                                           std::vector<RuleVisit>* visits = nullptr);
