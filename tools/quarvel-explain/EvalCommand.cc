@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <ostream>
 
 #include "common/Text.h"
@@ -128,7 +130,9 @@ void DescribeCommit(const sink::MemoryStore& store, const std::string& url,
 
 // Runs the sink's real begin phase on an in-memory copy of the item, with a
 // record of every rule when verbose, and reads what it did from the copy.
-Evaluation Evaluate(const sink::RuleFileReader& rules, const std::string& name,
+// `rules` are loaded into this thread's state first; without them, the state
+// holds them already (a run over many messages loads them once).
+Evaluation Evaluate(const sink::RuleFileReader* rules, const std::string& name,
                     sink::MemoryStore::Item item, const EvalOptions& options) {
   const auto folder =
       options.folderUrl.empty() ? std::string(kDefaultFolderUrl) : options.folderUrl;
@@ -148,7 +152,7 @@ Evaluation Evaluate(const sink::RuleFileReader& rules, const std::string& name,
   store.PutItem(url, std::move(item));
 
   auto& state = sink::ThreadState();
-  sink::LoadRules(state, rules);
+  if (rules != nullptr) sink::LoadRules(state, *rules);
   Evaluation evaluation;
   evaluation.message = name;
   sink::BeginReport report;
@@ -190,28 +194,67 @@ Evaluation Evaluate(const sink::RuleFileReader& rules, const std::string& name,
   return evaluation;
 }
 
-// Reads a whole file into `bytes`, reusing its memory; false when unreadable.
-bool ReadFileInto(const std::string& path, std::string& bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  bytes.clear();
-  std::size_t used = 0;
-  bool ok = true;
-  for (;;) {
-    if (bytes.size() - used < 65536) bytes.resize(used + 65536);
-    const ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    if (n == 0) break;
-    used += static_cast<std::size_t>(n);
+// Where the header block ends in `bytes` (the offset past its terminating
+// empty line, or a line holding a lone CR), or npos. `atStart`: the bytes
+// start the message, so a blank first line ends it.
+std::size_t HeaderEnd(std::string_view bytes, bool atStart) {
+  constexpr auto npos = std::string_view::npos;
+  if (atStart && bytes.starts_with("\n")) return 1;
+  if (atStart && bytes.starts_with("\r\n")) return 2;
+  for (auto lf = bytes.find('\n'); lf != npos; lf = bytes.find('\n', lf + 1)) {
+    if (lf + 1 < bytes.size() && bytes[lf + 1] == '\n') return lf + 2;
+    if (lf + 2 < bytes.size() && bytes[lf + 1] == '\r' && bytes[lf + 2] == '\n') return lf + 3;
   }
-  ::close(fd);
-  bytes.resize(used);
-  return ok;
+  return npos;
 }
+
+// Reads a message file up to the end of its header block (or all of it, if
+// it has none) into `message`: the rules see the headers only, and bodies
+// are most of the bytes. A reused buffer holds the reads. False when the
+// file cannot be read.
+class HeaderReader {
+ public:
+  bool Read(const std::string& path, std::string& message) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    std::size_t used = 0;
+    bool ok = true;
+    for (;;) {
+      if (capacity_ - used < kChunk) Grow(used + kChunk);
+      const ssize_t n = ::read(fd, buffer_.get() + used, kChunk);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        ok = false;
+        break;
+      }
+      if (n == 0) break;
+      // A header end may straddle two reads: look again at the last bytes.
+      const std::size_t from = used < 2 ? 0 : used - 2;
+      used += static_cast<std::size_t>(n);
+      const auto end = HeaderEnd(std::string_view(buffer_.get() + from, used - from), from == 0);
+      if (end != std::string_view::npos) {
+        used = from + end;
+        break;
+      }
+    }
+    ::close(fd);
+    if (ok) message.assign(buffer_.get(), used);
+    return ok;
+  }
+
+ private:
+  static constexpr std::size_t kChunk = 16384;
+
+  void Grow(std::size_t size) {
+    auto bigger = std::make_unique_for_overwrite<char[]>(2 * size);
+    if (buffer_) std::memcpy(bigger.get(), buffer_.get(), capacity_);
+    buffer_ = std::move(bigger);
+    capacity_ = 2 * size;
+  }
+
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_ = 0;
+};
 
 // The message files named: a directory stands for its files, in name order.
 std::vector<std::string> Expand(const std::string& path, std::ostream& err, int& status) {
@@ -249,27 +292,42 @@ class Progress {
 
 }  // namespace
 
-Evaluation EvaluateItem(const sink::RuleFileReader& rules, const std::string& name,
-                        const std::string& message,
-                        const std::vector<std::pair<std::string, std::string>>& properties,
-                        const EvalOptions& options) {
+namespace {
+
+sink::MemoryStore::Item StoredItem(
+    const std::string& message,
+    const std::vector<std::pair<std::string, std::string>>& properties) {
   sink::MemoryStore::Item item;
   item.message = message;
   for (const auto& [property, value] : properties) item.properties[property] = value;
-  return Evaluate(rules, name, std::move(item), options);
+  return item;
 }
 
-Evaluation EvaluateMessage(const sink::RuleFileReader& rules, const std::string& name,
-                           const std::string& message, const EvalOptions& options) {
+// The item as delivery would store it. The rules never read the body, and
+// the commit phase's message stream is not run here: no message text.
+sink::MemoryStore::Item DeliveredItem(const std::string& message, const EvalOptions& options) {
   platform::store::DeliveryFacts facts;
   facts.messageClass = options.messageClass;
   facts.spamConfidenceLevel = options.spamConfidenceLevel;
   sink::MemoryStore::Item item;
-  for (const auto& [property, value] : platform::store::DeriveMessageProperties(message, facts)) {
+  for (auto& [property, value] : platform::store::DeriveMessageProperties(message, facts)) {
     item.properties.emplace(property, value.ToString());
   }
-  // The rules never read the body; the commit phase's stream is not run here.
-  return Evaluate(rules, name, std::move(item), options);
+  return item;
+}
+
+}  // namespace
+
+Evaluation EvaluateItem(const sink::RuleFileReader& rules, const std::string& name,
+                        const std::string& message,
+                        const std::vector<std::pair<std::string, std::string>>& properties,
+                        const EvalOptions& options) {
+  return Evaluate(&rules, name, StoredItem(message, properties), options);
+}
+
+Evaluation EvaluateMessage(const sink::RuleFileReader& rules, const std::string& name,
+                           const std::string& message, const EvalOptions& options) {
+  return Evaluate(&rules, name, DeliveredItem(message, options), options);
 }
 
 nlohmann::json ToJson(const Evaluation& evaluation, bool verbose) {
@@ -320,6 +378,7 @@ int RunEval(const std::vector<std::string>& messages, const std::string& folder,
   }
   sink::RuleFileReader rules;
   rules.Load(ruleFile);
+  sink::LoadRules(sink::ThreadState(), rules);
   const auto print = [&](const Evaluation& evaluation) {
     if (options.json) {
       out << ToJson(evaluation, options.verbose)
@@ -353,15 +412,16 @@ int RunEval(const std::vector<std::string>& messages, const std::string& folder,
 
   int status = 0;
   Progress progress(err);
+  HeaderReader reader;
   std::string message;
   for (const auto& named : messages) {
     for (const auto& path : Expand(named, err, status)) {
-      if (!ReadFileInto(path, message)) {
+      if (!reader.Read(path, message)) {
         err << "quarvel-explain: cannot read " << path << '\n';
         status = 1;
         continue;
       }
-      print(EvaluateMessage(rules, path, message, serverOptions));
+      print(Evaluate(nullptr, path, DeliveredItem(message, serverOptions), serverOptions));
       progress.Step();
     }
   }
@@ -376,8 +436,8 @@ int RunEval(const std::vector<std::string>& messages, const std::string& folder,
         for (const auto& [name, value] : server->Store().ReadProperties(item)) {
           properties.emplace_back(name, value.ToString());
         }
-        print(EvaluateItem(rules, item.ToString(), server->Store().ReadMessage(item), properties,
-                           folderOptions));
+        print(Evaluate(nullptr, item.ToString(),
+                       StoredItem(server->Store().ReadMessage(item), properties), folderOptions));
         progress.Step();
       }
     } catch (const platform::PlatformError& error) {

@@ -4,6 +4,7 @@
 #include "tools/quarvel-explain/EvalCommand.h"
 
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
@@ -249,6 +250,52 @@ TEST(EvalEarlierMarksTest, MarksFromAnEarlierSaveAreActedOnWithoutARule) {
   EXPECT_EQ(evaluation.outcome, "move");
   EXPECT_EQ(evaluation.destination, "file://./backofficestorage/x/Public Folders/Junk");
   EXPECT_NE(evaluation.explanation.find("earlier marks"), std::string::npos);
+}
+
+// The command reads a message only up to the end of its headers, in pieces;
+// a header block longer than a piece, ending anywhere, is still read whole.
+TEST(EvalCommandTest, ReadsTheWholeHeaderBlockHoweverLong) {
+  const auto directory = fs::temp_directory_path() / ("eval_long_" + std::to_string(::getpid()));
+  fs::create_directories(directory / "mail");
+  std::ofstream(directory / "Quarvel.ini")
+      << "[Quarvel RuleSet1]\nConditionHeader1=X-Last\nConditionValue1=yes\nAction1=delete\n"
+         "Target1=<NULL>\n";
+  // A line ends at every offset around the 16384 bytes of one read, in
+  // either line-end style, and the header block goes on well past the next
+  // read before "X-Last" and the blank line.
+  int files = 0;
+  for (const std::size_t lineEnd : {16380, 16381, 16382, 16383, 16384, 16385, 16386, 40000}) {
+    for (const std::string eol : {"\r\n", "\n"}) {
+      for (const std::string blank : {"\r\n", "\n"}) {
+        std::string message;
+        while (message.size() + 80 < lineEnd) message += "Received: from relay.example.net" + eol;
+        message += "X-Pad: ";
+        message += std::string(lineEnd + 1 - message.size() - eol.size(), 'x') + eol;
+        // More than one further read of header lines after the boundary.
+        for (int i = 0; i < 600; ++i) message += "Received: from relay.example.net" + eol;
+        message += "X-Last: yes" + eol + blank + std::string(20000, 'b') + "\r\nX-Last: no\r\n";
+        std::ofstream(directory / "mail" / (std::to_string(++files) + ".eml")) << message;
+      }
+    }
+  }
+  std::ofstream(directory / "mail" / "no-body.eml") << "X-Last: yes\r\n";
+  std::ofstream(directory / "mail" / "no-headers.eml") << "\r\nX-Last: yes\r\n";
+  EvalOptions options;
+  options.ruleFile = (directory / "Quarvel.ini").string();
+  options.json = true;
+  std::ostringstream out, err;
+  ASSERT_EQ(RunEval({(directory / "mail").string()}, "", "", options, out, err), 0) << err.str();
+  std::istringstream lines(out.str());
+  std::map<std::string, std::string> outcomes;
+  for (std::string line; std::getline(lines, line);) {
+    const auto json = nlohmann::json::parse(line);
+    outcomes[fs::path(json["message"].get<std::string>()).filename()] = json["outcome"];
+  }
+  ASSERT_EQ(outcomes.size(), static_cast<std::size_t>(files + 2));
+  for (int i = 1; i <= files; ++i) EXPECT_EQ(outcomes[std::to_string(i) + ".eml"], "delete") << i;
+  EXPECT_EQ(outcomes["no-body.eml"], "delete");
+  EXPECT_EQ(outcomes["no-headers.eml"], "nothing");
+  fs::remove_all(directory);
 }
 
 TEST(EvalCommandTest, UnreadableInputsAreReportedAndTheRestStillRuns) {
