@@ -114,8 +114,10 @@ measure() {  # label, command...
   awk -v label="$label" -v wall="$wall" -v user="$user" -v sys="$sys" -v rss="$rss" \
       -v count="$count" 'BEGIN {
         cpu = user + sys
+        rate = (wall > 0) ? count / wall : 0
+        cpuRate = (cpu > 0) ? count / cpu : 0
         printf "%-20s %6.2f s %8.0f messages/s | cpu %5.2f s %8.0f messages/cpu-s | peak %5.1f MB\n",
-               label, wall, wall > 0 ? count / wall : 0, cpu, cpu > 0 ? count / cpu : 0, rss / 1024
+               label, wall, rate, cpu, cpuRate, rss / 1024
       }'
 }
 

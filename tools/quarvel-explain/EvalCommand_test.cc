@@ -254,6 +254,23 @@ TEST(EvalEarlierMarksTest, MarksFromAnEarlierSaveAreActedOnWithoutARule) {
 
 // The command reads a message only up to the end of its headers, in pieces;
 // a header block longer than a piece, ending anywhere, is still read whole.
+TEST(EvalEarlierMarksTest, AForwardMarkThatWouldInjectEnvelopeLinesIsNotSent) {
+  sink::RuleFileReader reader;
+  reader.Parse("[Quarvel RuleSet1]\n[Quarvel PickupDir]\nPath=/pickup\n");
+  const std::string folder = "file://./backofficestorage/x/Public Folders/Inbox";
+  EvalOptions options;
+  options.folderUrl = folder;
+  const auto evaluation =
+      EvaluateItem(reader, "item", "",
+                   {{std::string(sink::kMessageClassRead), "IPM.Note"},
+                    {std::string(sink::kFromEmail), "a@example.net"},
+                    {std::string(sink::kOriginallyDeliveredTo), folder},
+                    {std::string(sink::kForwardTo), "b@example.org\r\nx-receiver: c@example.org"}},
+                   options);
+  EXPECT_EQ(evaluation.outcome, "stays");
+  EXPECT_EQ(evaluation.whyNot, "the forward target holds a line break");
+}
+
 TEST(EvalCommandTest, ReadsTheWholeHeaderBlockHoweverLong) {
   const auto directory = fs::temp_directory_path() / ("eval_long_" + std::to_string(::getpid()));
   fs::create_directories(directory / "mail");
