@@ -47,8 +47,8 @@ class DeleteWatch : public FailingStoreAccess {
 
 SinkServices FailingServices(MemoryStore& store, FailureSchedule& schedule) {
   auto services = MemoryServices(store);
-  services.renameNoReplace = [&schedule, inner = services.renameNoReplace](const std::string& from,
-                                                                           const std::string& to) {
+  services.renameNoReplace = [&schedule, inner = services.renameNoReplace](
+                                 const std::string& from, const std::string& to) {
     schedule.Tick();
     return inner(from, to);
   };
@@ -113,10 +113,11 @@ TEST_P(FaultSweepTest, NoFailingOperationLosesTheMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Actions, FaultSweepTest,
-    ::testing::Values(
-        SweepCase{"Delete", {"X-Spam-Flag", "YES", "delete", "<NULL>"}, true},
-        SweepCase{"Move", {"X-Spam-Flag", "YES", "move to", kJunkListed}, false},
-        SweepCase{"Forward", {"X-Spam-Flag", "YES", "forward to", "boss@example.com"}, false}),
+    ::testing::Values(SweepCase{"Delete", {"X-Spam-Flag", "YES", "delete", "<NULL>"}, true},
+                      SweepCase{"Move", {"X-Spam-Flag", "YES", "move to", kJunkListed}, false},
+                      SweepCase{"Forward",
+                                {"X-Spam-Flag", "YES", "forward to", "boss@example.com"},
+                                false}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

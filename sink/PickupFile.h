@@ -27,7 +27,8 @@ inline constexpr int kPickupNameAttempts = 5;
 
 // The three lines put in front of the message: the two envelope lines and the
 // folder the message was first delivered to, which travels as its first header.
-[[nodiscard]] std::string PickupFileHeader(const std::string& forwardTo, const std::string& sender,
+[[nodiscard]] std::string PickupFileHeader(const std::string& forwardTo,
+                                           const std::string& sender,
                                            const std::string& deliveredToUrl);
 
 // Saves the stream's whole content into the pickup directory and returns the

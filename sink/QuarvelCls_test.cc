@@ -65,9 +65,9 @@ const char* const kTwoRules =
 
 TEST_F(QuarvelClsTest, BeginPhaseLoadsTheRuleFileBesideTheModule) {
   RuleFileBesideModule file(kTwoRules);
-  EXPECT_EQ(
-      sink_.OnSyncSave(&info_, "/Public Folders/Inbox/1.eml", EVT_SYNC_BEGIN | EVT_IS_DELIVERED),
-      S_OK);
+  EXPECT_EQ(sink_.OnSyncSave(&info_, "/Public Folders/Inbox/1.eml",
+                             EVT_SYNC_BEGIN | EVT_IS_DELIVERED),
+            S_OK);
   const auto& state = ThreadState();
   EXPECT_EQ(state.RuleFilePath, ModuleDirectory() + "/Quarvel.ini");
   EXPECT_EQ(state.RuleCount, 2);
@@ -93,7 +93,7 @@ TEST_F(QuarvelClsTest, MissingRuleFileLoadsNoRules) {
 struct DispatchCase {
   const char* name;
   long flags;
-  int sourceCalls;  // the record is taken exactly when a phase routine runs
+  int sourceCalls;   // the record is taken exactly when a phase routine runs
   bool loadsRules;
 };
 
@@ -122,8 +122,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(DispatchCase{"Begin", EVT_SYNC_BEGIN, 1, true},
                       DispatchCase{"Committed", EVT_SYNC_COMMITTED, 1, false},
                       DispatchCase{"Aborted", EVT_SYNC_ABORTED, 1, false},
-                      DispatchCase{"BeginAndCommittedIsBegin", EVT_SYNC_BEGIN | EVT_SYNC_COMMITTED,
-                                   1, true},
+                      DispatchCase{"BeginAndCommittedIsBegin",
+                                   EVT_SYNC_BEGIN | EVT_SYNC_COMMITTED, 1, true},
                       DispatchCase{"NoPhaseBit", EVT_IS_DELIVERED | EVT_NEW_ITEM, 0, false}),
     [](const auto& info) { return info.param.name; });
 
@@ -147,7 +147,8 @@ TEST_F(QuarvelClsTest, RegisterAcceptsAnythingAndInterfacesAnswer) {
   EXPECT_EQ(result, 0);
   EXPECT_EQ(sink_.Construct(nullptr), S_OK);
   EXPECT_EQ(QueryInterface<IExStoreSyncEvents>(sink_), static_cast<IExStoreSyncEvents*>(&sink_));
-  EXPECT_EQ(QueryInterface<ICreateRegistration>(sink_), static_cast<ICreateRegistration*>(&sink_));
+  EXPECT_EQ(QueryInterface<ICreateRegistration>(sink_),
+            static_cast<ICreateRegistration*>(&sink_));
   EXPECT_EQ(QueryInterface<IObjectConstruct>(sink_), static_cast<IObjectConstruct*>(&sink_));
   EXPECT_EQ(sink_.QueryInterface("IDispatch"), nullptr);
 }

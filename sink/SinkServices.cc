@@ -1,12 +1,12 @@
 #include "sink/SinkServices.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <unistd.h>
 
 #include "platform/PlatformError.h"
 

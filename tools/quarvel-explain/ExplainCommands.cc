@@ -21,18 +21,10 @@ std::string Visible(const std::string& text) {
   std::string shown;
   for (const char c : text) {
     switch (c) {
-      case '\t':
-        shown += "\\t";
-        break;
-      case '\r':
-        shown += "\\r";
-        break;
-      case '\n':
-        shown += "\\n";
-        break;
-      case '\\':
-        shown += "\\\\";
-        break;
+      case '\t': shown += "\\t"; break;
+      case '\r': shown += "\\r"; break;
+      case '\n': shown += "\\n"; break;
+      case '\\': shown += "\\\\"; break;
       default:
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
           char escaped[8];
