@@ -268,6 +268,27 @@ std::string UpperCase(std::string_view s) {
   return out;
 }
 
+char32_t CaseKey(char32_t c) {
+  if (c < 0x80) return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c;
+  const char32_t folded = Fold(c);
+  const auto upper = static_cast<char32_t>(u_toupper(static_cast<UChar32>(folded)));
+  // Dotless i upper-cases to "I", whose fold is "i": taking that upper case
+  // would make the two letters one, which the case-insensitive comparison
+  // keeps apart.
+  return Fold(upper) == folded ? upper : folded;
+}
+
+std::u32string DecodeCaseKeys(std::string_view utf8) {
+  std::u32string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    const Decoded d = DecodeAt(utf8, i);
+    out.push_back(CaseKey(d.ch));
+    i += d.length;
+  }
+  return out;
+}
+
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
   // Texts of one length, eight bytes or more, compare a word at a time while
   // both stay ASCII, the last word overlapping the one before; only a word

@@ -38,6 +38,16 @@ namespace quarvel::text {
 // Upper-cases the whole text (full case mapping, e.g. "ß" becomes "SS").
 [[nodiscard]] std::string UpperCase(std::string_view s);
 
+// The character that stands for `c` when letter case is ignored one character
+// at a time: two characters get the same key exactly when their simple case
+// folds agree (as in EqualsIgnoreCase), and a letter's key is its simple upper
+// case where that folds back to the same letter ("a" and "A" give "A", "ß"
+// stays "ß", the Kelvin sign gives "K"). One character never becomes two, so
+// counts and positions stay as they are. Invalid-byte stand-ins keep their value.
+[[nodiscard]] char32_t CaseKey(char32_t c);
+// DecodeUtf8, then CaseKey on every character.
+[[nodiscard]] std::u32string DecodeCaseKeys(std::string_view utf8);
+
 // Case-insensitive comparisons, by simple case folding.
 [[nodiscard]] bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 [[nodiscard]] bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix);

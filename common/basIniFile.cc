@@ -27,11 +27,15 @@ namespace {
 constexpr std::size_t npos = std::string_view::npos;
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
+// Hand-edited files indent with either; the platform's reader drops both
+// around names and values.
+inline bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
+
 inline std::string_view TrimBlanks(std::string_view s) {
   std::size_t b = 0;
   std::size_t e = s.size();
-  while (b < e && s[b] == ' ') ++b;
-  while (e > b && s[e - 1] == ' ') --e;
+  while (b < e && IsBlankOrTab(s[b])) ++b;
+  while (e > b && IsBlankOrTab(s[e - 1])) --e;
   return s.substr(b, e - b);
 }
 
@@ -50,7 +54,7 @@ struct LineShape {
 // line is the first one after the leading blanks too.
 LineShape Classify(std::string_view line, std::size_t eq) {
   std::size_t b = 0;
-  while (b < line.size() && line[b] == ' ') ++b;
+  while (b < line.size() && IsBlankOrTab(line[b])) ++b;
   if (b == line.size()) return {};
   if (line[b] == '[') {
     const std::size_t close = line.find(']', b + 1);
@@ -60,7 +64,7 @@ LineShape Classify(std::string_view line, std::size_t eq) {
   }
   if (eq == npos) return {};
   std::string_view name = line.substr(b, eq - b);
-  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  while (!name.empty() && IsBlankOrTab(name.back())) name.remove_suffix(1);
   return {LineKind::kKey, name, eq + 1};
 }
 
@@ -285,20 +289,20 @@ class Document {
       bom_ = true;
       text.remove_prefix(kBom.size());
     }
+    // CR LF, LF or a lone CR ends a line, as for the reader.
     while (!text.empty()) {
-      const std::size_t lf = text.find('\n');
-      std::string_view body = text.substr(0, lf);
+      const std::size_t brk = text.find_first_of("\r\n");
       std::string_view end;
-      if (body.ends_with('\r')) {
-        body.remove_suffix(1);
-        end = lf == npos ? "\r" : "\r\n";
-      } else {
-        end = lf == npos ? "" : "\n";
+      std::size_t used = text.size();
+      if (brk != npos) {
+        const bool crlf = text[brk] == '\r' && brk + 1 < text.size() && text[brk + 1] == '\n';
+        end = crlf ? "\r\n" : text[brk] == '\r' ? "\r" : "\n";
+        used = brk + end.size();
       }
-      lines_.push_back(MakeLine(std::string(body), end));
-      text.remove_prefix(lf == npos ? text.size() : lf + 1);
+      lines_.push_back(MakeLine(std::string(text.substr(0, brk)), end));
+      text.remove_prefix(used);
     }
-    eol_ = !lines_.empty() && lines_.front().end == "\r\n" ? "\r\n" : "\n";
+    eol_ = !lines_.empty() && !lines_.front().end.empty() ? lines_.front().end : "\n";
   }
 
   void Write(std::string_view section, std::string_view key, std::string_view value) {
@@ -319,13 +323,13 @@ class Document {
       if (SameName(NameOf(line), key)) {
         // Keeps the key as spelled and the blanks after "=".
         std::size_t keep = line.valueBegin;
-        while (keep < line.body.size() && line.body[keep] == ' ') ++keep;
+        while (keep < line.body.size() && IsBlankOrTab(line.body[keep])) ++keep;
         line.body.replace(keep, npos, value);
         return;
       }
       last = j;
     }
-    if (lines_[last].end.empty() || lines_[last].end == "\r") EndLine(lines_[last]);
+    if (lines_[last].end.empty()) EndLine(lines_[last]);
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(last + 1),
                   MakeLine(std::string(key) + "=" + std::string(value), eol_));
   }
@@ -355,7 +359,7 @@ class Document {
  private:
   struct Line {
     std::string body;
-    std::string_view end;  // "", "\r" (last line only), "\n" or "\r\n"
+    std::string_view end;  // "", "\r", "\n" or "\r\n"; "" on the last line only
     LineKind kind;
     std::size_t nameBegin, nameLength, valueBegin;
   };
@@ -376,12 +380,10 @@ class Document {
     return line.kind == LineKind::kHeader && SameName(NameOf(line), name);
   }
 
-  void EndLine(Line& line) const { line.end = line.end == "\r" ? "\r\n" : eol_; }
+  void EndLine(Line& line) const { line.end = eol_; }
 
   void EndLastLine() {
-    if (!lines_.empty() && (lines_.back().end.empty() || lines_.back().end == "\r")) {
-      EndLine(lines_.back());
-    }
+    if (!lines_.empty() && lines_.back().end.empty()) EndLine(lines_.back());
   }
 
   bool bom_ = false;
@@ -463,47 +465,55 @@ void IniBatch::Commit() {
 // Reads the file with open, read and close alone: the buffer kept from earlier
 // loads usually holds the whole file, and a read that comes back short has met
 // the end, so the file's size need not be asked first.
-void IniReader::Load(const std::string& filePath) {
+// A file seldom changes between two loads: comparing it with the text parsed
+// before costs far less than parsing it again.
+bool IniReader::Load(const std::string& filePath) {
   std::size_t used = 0;
   const int fd = ::open(filePath.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd >= 0) {
     for (;;) {
-      if (used == Room()) Grow(used, used + used / 2 + 16384);
-      const ssize_t n = ::read(fd, buffer_.get() + used, Room() - used);
+      if (used == spare_.Room()) spare_.Grow(used, used + used / 2 + 16384);
+      const ssize_t n = ::read(fd, spare_.bytes.get() + used, spare_.Room() - used);
       if (n < 0) {
         if (errno == EINTR) continue;
         used = 0;  // unreadable: read as empty
         break;
       }
       used += static_cast<std::size_t>(n);
-      if (n == 0 || used < Room()) break;
+      if (n == 0 || used < spare_.Room()) break;
     }
     ::close(fd);
   }
-  if (buffer_ == nullptr) Grow(0, 0);
-  text_ = std::string_view(buffer_.get(), used);
+  if (parsed_ && used == text_.size() &&
+      (used == 0 || std::memcmp(spare_.bytes.get(), text_.data(), used) == 0)) {
+    return false;
+  }
+  if (spare_.bytes == nullptr) spare_.Grow(0, 0);
+  std::swap(buffer_, spare_);
+  text_ = std::string_view(buffer_.bytes.get(), used);
   ParseOwnText();
+  return true;
 }
 
 void IniReader::Parse(std::string_view text) {
-  if (text.size() > Room() || buffer_ == nullptr) Grow(0, text.size());
-  if (!text.empty()) std::memcpy(buffer_.get(), text.data(), text.size());
-  text_ = std::string_view(buffer_.get(), text.size());
+  if (text.size() > buffer_.Room() || buffer_.bytes == nullptr) buffer_.Grow(0, text.size());
+  if (!text.empty()) std::memcpy(buffer_.bytes.get(), text.data(), text.size());
+  text_ = std::string_view(buffer_.bytes.get(), text.size());
   ParseOwnText();
 }
 
-void IniReader::Grow(std::size_t keep, std::size_t room) {
+void IniReader::Buffer::Grow(std::size_t keep, std::size_t room) {
   auto bigger = std::make_unique_for_overwrite<char[]>(room + kPadding);
-  if (keep > 0) std::memcpy(bigger.get(), buffer_.get(), keep);
-  buffer_ = std::move(bigger);
-  capacity_ = room + kPadding;
+  if (keep > 0) std::memcpy(bigger.get(), bytes.get(), keep);
+  bytes = std::move(bigger);
+  capacity = room + kPadding;
 }
 
 namespace {
 
 struct LineBounds {
-  const char* equals;   // the first "=", nullptr when the line has none
-  const char* newline;  // the "\n" that ends the line
+  const char* equals;  // the first "=", nullptr when the line has none
+  const char* end;     // the CR or LF that ends the line
 };
 
 // The bounds of the line that starts at `p`. A "\n" must follow, and 15
@@ -512,20 +522,22 @@ LineBounds ScanLine(const char* p) {
   const char* equals = nullptr;
 #if defined(__SSE2__)
   const __m128i newlines = _mm_set1_epi8('\n');
+  const __m128i returns = _mm_set1_epi8('\r');
   const __m128i equalSigns = _mm_set1_epi8('=');
   for (;; p += 16) {
     const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const auto nl = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, newlines)));
+    const auto ends = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi8(chunk, newlines), _mm_cmpeq_epi8(chunk, returns))));
     if (equals == nullptr) {
       auto eq = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, equalSigns)));
-      if (nl != 0) eq &= nl ^ (nl - 1);  // none after the line end
+      if (ends != 0) eq &= ends ^ (ends - 1);  // none after the line end
       if (eq != 0) equals = p + std::countr_zero(eq);
     }
-    if (nl != 0) return {equals, p + std::countr_zero(nl)};
+    if (ends != 0) return {equals, p + std::countr_zero(ends)};
   }
 #else
   for (;; ++p) {
-    if (*p == '\n') return {equals, p};
+    if (*p == '\n' || *p == '\r') return {equals, p};
     if (*p == '=' && equals == nullptr) equals = p;
   }
 #endif
@@ -545,20 +557,22 @@ void IniReader::ParseOwnText() {
   const char* const end = p + rest.size();
   // The "\n" that ends the last line when the text does not, and the bytes
   // ScanLine may read past it.
-  std::memset(buffer_.get() + text_.size(), '\n', kPadding);
+  std::memset(buffer_.bytes.get() + text_.size(), '\n', kPadding);
+  parsed_ = true;
   while (p < end) {
     const char* const begin = p;
+    // CR LF, LF or a lone CR ends a line, as for the platform's reader. The
+    // byte after a CR is readable: the text or the padding's first "\n".
     const LineBounds bounds = ScanLine(begin);
-    p = bounds.newline + 1;
-    const char* lineEnd = bounds.newline;
-    if (lineEnd > begin && lineEnd[-1] == '\r') --lineEnd;
-    // A found "=" lies before lineEnd: the CR dropped from the line is no "=".
+    const char* const lineEnd = bounds.end;
+    p = lineEnd + 1;
+    if (*lineEnd == '\r' && *p == '\n') ++p;
     const char* const equals = bounds.equals;
-    if (equals != nullptr && equals > begin && *begin != ' ' && *begin != '[' &&
-        equals[-1] != ' ') {
+    if (equals != nullptr && equals > begin && !IsBlankOrTab(*begin) && *begin != '[' &&
+        !IsBlankOrTab(equals[-1])) {
       // The usual key line, taken as Classify takes it but without the call:
-      // there are no blanks around the name. Keys before the first header
-      // belong to no section.
+      // there are no blanks or TABs around the name. Keys before the first
+      // header belong to no section.
       if (!sections_.empty()) {
         entries_.emplace_back(std::string_view(begin, static_cast<std::size_t>(equals - begin)),
                               ValueAsRead(std::string_view(

@@ -1,11 +1,12 @@
 // INI access with the behaviour of the Windows private-profile functions.
 //
-// Reading: section and key names match ignoring letter case, and blanks around
-// them do not count. Values are trimmed of spaces; a value enclosed in a
-// matching pair of quotation marks (two '"' or two '\'', at least two
-// characters) loses them. At most 2047 characters come back. There are no
-// inline comments; a line without "=" is no key. For duplicate sections or
-// keys the first one wins. A missing file, section or key gives the default.
+// Reading: section and key names match ignoring letter case, and blanks and
+// TABs around them do not count. Values are trimmed of blanks and TABs (one
+// inside a value stays); a value enclosed in a matching pair of quotation
+// marks (two '"' or two '\'', at least two characters) loses them. At most
+// 2047 characters come back. CR LF, LF and a lone CR each end a line. There
+// are no inline comments; a line without "=" is no key. For duplicate sections
+// or keys the first one wins. A missing file, section or key gives the default.
 //
 // Writing replaces a key's value in place, appends the key at the end of its
 // section, or appends the section, and keeps everything else in the file:
@@ -13,7 +14,7 @@
 // write replaces the whole file at once (a temporary file, then a rename), so a
 // reader sees the old file or the new one, never a mix. The file keeps its
 // permissions, a symbolic link keeps pointing to it, new lines take the line end
-// of its first line (CRLF or LF), and a write that changes nothing leaves it alone.
+// of its first line (CR LF, LF or CR), and a write that changes nothing leaves it alone.
 //
 // A section, key or value holding CR or LF is refused with IniError and nothing
 // is written: it would inject lines into the file. So are names that could not
@@ -80,15 +81,17 @@ class IniBatch {
 // sink loads the rule file at every saved item, and fresh buffers each time
 // would cost more than the parse. Lookups follow ReadIniValue exactly.
 // Views it returns point into its own text and stay valid until the next
-// Load or Parse. Not thread-safe: one reader per thread.
+// Load or Parse that changes the text. Not thread-safe: one reader per thread.
 class IniReader {
  public:
   // A key name (trimmed) and its value as ReadIniValue returns it.
   using Entry = std::pair<std::string_view, std::string_view>;
   using EntryList = std::span<const Entry>;
 
-  // A missing or unreadable file reads as empty.
-  void Load(const std::string& filePath);
+  // A missing or unreadable file reads as empty. Returns whether the text
+  // differs from the one loaded before; when it is the same byte for byte,
+  // the earlier parse stands, with its views.
+  bool Load(const std::string& filePath);
   void Parse(std::string_view text);
 
   // The value, or the default cut to kIniValueMaxChars.
@@ -110,14 +113,22 @@ class IniReader {
   // Bytes kept after the text for the line scan (see basIniFile.cc).
   static constexpr std::size_t kPadding = 16;
 
+  // Text, then kPadding bytes.
+  struct Buffer {
+    std::unique_ptr<char[]> bytes;
+    std::size_t capacity = 0;
+
+    [[nodiscard]] std::size_t Room() const { return capacity - (capacity > 0 ? kPadding : 0); }
+    // A new buffer with room for `room` bytes of text, keeping the first `keep`.
+    void Grow(std::size_t keep, std::size_t room);
+  };
+
   void ParseOwnText();
-  // A new buffer with room for `room` bytes of text, keeping the first `keep`.
-  void Grow(std::size_t keep, std::size_t room);
-  [[nodiscard]] std::size_t Room() const { return capacity_ - (capacity_ > 0 ? kPadding : 0); }
   [[nodiscard]] const Section* FindSection(std::string_view section) const;
 
-  std::unique_ptr<char[]> buffer_;  // the text, then kPadding bytes
-  std::size_t capacity_ = 0;
+  Buffer buffer_;  // holds text_
+  Buffer spare_;   // the next file is read here, to compare with text_
+  bool parsed_ = false;
   std::string_view text_;
   std::vector<Entry> entries_;  // of all sections, in file order
   std::vector<Section> sections_;

@@ -56,7 +56,10 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"IgnoreNonAsciiCase", "[Ärger]\nÖl=1\n", "äRGER", "öL", "1"},
         ReadCase{"BlanksAroundDoNotCount", "  [  Rules  ]  \n   Key   =v\n", " rules", "key  ",
                  "v"},
-        ReadCase{"TabsAroundCount", "[s]\n\tk=v\n", "s", "k", "<default>"},
+        ReadCase{"TabsAroundDoNotCount", "\t[\tRules\t]\n\tKey\t=v\n", "rules\t", "\tkey", "v"},
+        ReadCase{"HandEditedRule", "[Quarvel RuleSet1]\n  ConditionHeader1  =\tX-Spam-Flag\t\n",
+                 "Quarvel RuleSet1", "ConditionHeader1", "X-Spam-Flag"},
+        ReadCase{"TabInsideNameStays", "[s]\na\tb=v\n", "s", "a b", "<default>"},
         ReadCase{"KeyIsTextBeforeFirstEquals", "[s]\na=b=c\n", "s", "a", "b=c"},
         ReadCase{"LineWithoutEqualsIsNoKey", "[s]\nk\nk2=v\n", "s", "k", "<default>"},
         ReadCase{"HeaderEndsAtFirstBracket", "[a]b]\nk=v\n", "a", "k", "v"},
@@ -69,7 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     Values, ReadTest,
     ::testing::Values(ReadCase{"Trimmed", "[s]\nk=  a b  \n", "s", "k", "a b"},
-                      ReadCase{"TabsKept", "[s]\nk=\ta\t\n", "s", "k", "\ta\t"},
+                      ReadCase{"TabsTrimmed", "[s]\nk=\t a\tb \t\n", "s", "k", "a\tb"},
+                      ReadCase{"QuotesInsideTabs", "[s]\nk=\t\" a \"\t\n", "s", "k", " a "},
                       ReadCase{"Empty", "[s]\nk=\n", "s", "k", ""},
                       ReadCase{"NoInlineComment", "[s]\nk=v ; note\n", "s", "k", "v ; note"},
                       ReadCase{"DoubleQuotesStripped", "[s]\nk= \"a b \" \n", "s", "k", "a b "},
@@ -90,6 +94,13 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadCase{"MissingKey", "[s]\nk=v\n[t]\nx=1\n", "s", "x", "<default>"},
                       ReadCase{"Crlf", "[s]\r\nk=v\r\nq=\"w\"\r\n", "s", "q", "w"},
                       ReadCase{"CrlfTrimmedValue", "[s]\r\nk=v  \r\n", "s", "k", "v"},
+                      ReadCase{"LoneCrEndsALine", "[s]\rk=v\rq=w\r", "s", "q", "w"},
+                      ReadCase{"LoneCrEndsAValue", "[s]\rk=v\rq=w", "s", "k", "v"},
+                      ReadCase{"LoneCrEndsAHeader", "[a]\rk=1\r[s]\rk=2", "s", "k", "2"},
+                      ReadCase{"CrBeforeCrlf", "[s]\nk=v\r\r\nq=w\n", "s", "q", "w"},
+                      ReadCase{"LoneCrEndsALongLine",
+                               "[s]\nk=" + Repeat("x", 40) + "\rq=" + Repeat("y", 40) + "\n", "s",
+                               "q", Repeat("y", 40)},
                       ReadCase{"NoFinalNewline", "[s]\nk=v", "s", "k", "v"},
                       ReadCase{"ByteOrderMark", "\uFEFF[s]\nk=v\n", "s", "k", "v"}),
     [](const auto& info) { return info.param.name; });
@@ -197,6 +208,32 @@ class IniFileTest : public ::testing::Test {
   std::string path_;
 };
 
+// The sink loads the same file at every save: an unchanged file keeps its
+// parse, and any change, even one of the same size, is read again.
+TEST_F(IniFileTest, ReaderLoadsAgainOnlyWhatChanged) {
+  IniReader reader;
+  EXPECT_TRUE(reader.Load(path_));  // missing: empty, and parsed once
+  EXPECT_FALSE(reader.Load(path_));
+  EXPECT_EQ(reader.Entries("s"), nullptr);
+  Put("[s]\nk=one\n");
+  EXPECT_TRUE(reader.Load(path_));
+  EXPECT_EQ(reader.Read("s", "k"), "one");
+  const auto* entries = reader.Entries("s");
+  EXPECT_FALSE(reader.Load(path_));
+  EXPECT_EQ(reader.Entries("s"), entries);
+  EXPECT_EQ(reader.Read("s", "k"), "one");
+  Put("[s]\nk=two\n");
+  EXPECT_TRUE(reader.Load(path_));
+  EXPECT_EQ(reader.Read("s", "k"), "two");
+  reader.Parse("[s]\nk=three\n");
+  EXPECT_EQ(reader.Read("s", "k"), "three");
+  EXPECT_TRUE(reader.Load(path_));  // the file differs from the parsed text
+  EXPECT_EQ(reader.Read("s", "k"), "two");
+  fs::remove(path_);
+  EXPECT_TRUE(reader.Load(path_));
+  EXPECT_EQ(reader.Read("s", "k", "gone"), "gone");
+}
+
 TEST_F(IniFileTest, ReadsFileOrGivesDefault) {
   EXPECT_EQ(ReadIniValue("s", "k", "dflt", path_), "dflt");
   EXPECT_EQ(ReadIniValue("s", "k", "dflt", dir_.string()), "dflt");
@@ -261,6 +298,10 @@ INSTANTIATE_TEST_SUITE_P(
                   "[a]\r\nx=1\r\n[b]\r\nk=v\r\n"},
         WriteCase{"FirstLineDecidesLineEnd", "[a]\nx=1\r\n", "b", "k", "v",
                   "[a]\nx=1\r\n[b]\nk=v\n"},
+        // A writer finds the key a reader finds, however the lines end.
+        WriteCase{"LoneCrInPlace", "[a]\rx=1\ry=2", "a", "y", "3", "[a]\rx=1\ry=3"},
+        WriteCase{"LoneCrAppendsKey", "[a]\rx=1\r[b]\r", "a", "y", "2", "[a]\rx=1\ry=2\r[b]\r"},
+        WriteCase{"TabsAroundNameInPlace", "[a]\n\tx\t=\t1\n", "a", "x", "2", "[a]\n\tx\t=\t2\n"},
         WriteCase{"KeepsByteOrderMark", "\uFEFF[a]\nx=1\n", "A", "x", "2", "\uFEFF[a]\nx=2\n"},
         WriteCase{"KeepsInvalidBytes", "[a\xFF]\nk\xFE=\x80\n; \xC3\n", "A\xFF", "K\xFE", "\x81",
                   "[a\xFF]\nk\xFE=\x81\n; \xC3\n"}),

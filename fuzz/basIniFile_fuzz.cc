@@ -42,18 +42,29 @@ struct Op {
   std::string section, key, value;
 };
 
+bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
+
+// Names and values as the reader sees them: blanks and TABs at the ends drop.
+std::string_view TrimBlanksAndTabs(std::string_view s) {
+  while (!s.empty() && IsBlankOrTab(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlankOrTab(s.back())) s.remove_suffix(1);
+  return s;
+}
+
 bool SameSection(const Op& a, const Op& b) {
-  return text::EqualsIgnoreCase(text::Trim(a.section), text::Trim(b.section));
+  return text::EqualsIgnoreCase(TrimBlanksAndTabs(a.section), TrimBlanksAndTabs(b.section));
 }
 
 bool SameKey(const Op& a, const Op& b) {
-  return SameSection(a, b) && text::EqualsIgnoreCase(text::Trim(a.key), text::Trim(b.key));
+  return SameSection(a, b) &&
+         text::EqualsIgnoreCase(TrimBlanksAndTabs(a.key), TrimBlanksAndTabs(b.key));
 }
 
-// Values the reader changes on the way back: blanks at the ends, enclosing quotes.
+// Values the reader changes on the way back: blanks and TABs at the ends,
+// enclosing quotes.
 bool ReadsBackUnchanged(std::string_view v) {
   if (v.find_first_of("\r\n") != std::string_view::npos) return false;
-  if (!v.empty() && (v.front() == ' ' || v.back() == ' ')) return false;
+  if (!v.empty() && (IsBlankOrTab(v.front()) || IsBlankOrTab(v.back()))) return false;
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
     return false;
   }

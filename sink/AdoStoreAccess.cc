@@ -6,6 +6,7 @@
 #include "platform/cdo/Folder.h"
 #include "platform/cdo/Message.h"
 #include "platform/com/IObjectFactory.h"
+#include "sink/ItemProperties.h"
 
 namespace quarvel::sink {
 
@@ -14,9 +15,6 @@ namespace cdo = platform::cdo;
 using platform::PlatformError;
 
 namespace {
-
-// The custom string properties the sink creates: fixed-length text of 256.
-constexpr long kCustomPropertySize = 256;
 
 class AdoMessageStream : public MessageStream {
  public:
@@ -50,8 +48,8 @@ std::string AdoStoreAccess::ReadProperty(const std::string& name) {
 }
 
 void AdoStoreAccess::AppendProperty(const std::string& name, const std::string& value) {
-  eventInfo_.EventRecord().GetFields().Append(name, ado::adChar, kCustomPropertySize,
-                                              ado::adFldUnspecified, value);
+  eventInfo_.EventRecord().GetFields().Append(
+      name, ado::adChar, static_cast<long>(kCustomPropertySize), ado::adFldUnspecified, value);
 }
 
 void AdoStoreAccess::SetProperty(const std::string& name, const std::string& value) {

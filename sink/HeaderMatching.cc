@@ -36,6 +36,20 @@ bool HasVbPair(std::uint64_t word) {
 
 }  // namespace
 
+namespace {
+
+// FNV-1a over the ASCII lower case of a name known to be ASCII.
+std::uint32_t AsciiNameHash(std::string_view name) {
+  std::uint32_t hash = 2166136261u;
+  for (const char c : name) {
+    const auto lower = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    hash = (hash ^ lower) * 16777619u;
+  }
+  return hash;
+}
+
+}  // namespace
+
 HeaderLines::HeaderLines(std::string_view headerText) {
   // Header lines are rarely shorter than this, so the list seldom grows.
   lines_.reserve(headerText.size() / 32 + 4);
@@ -47,20 +61,62 @@ HeaderLines::HeaderLines(std::string_view headerText) {
     start = end + 2;
     const auto colon = line.find(':');
     if (colon == std::string_view::npos || TrimView(line).empty()) continue;
-    const auto name = TrimView(line.substr(0, colon));
-    lines_.push_back({name, TrimView(line.substr(colon + 1)), text::IsAscii(name)});
+    lines_.push_back({TrimView(line.substr(0, colon)), TrimView(line.substr(colon + 1))});
+  }
+
+  std::size_t size = 16;
+  while (size < 2 * lines_.size()) size *= 2;
+  slots_.assign(size, Slot{});
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    const auto name = lines_[i].name;
+    if (!text::IsAscii(name)) {
+      otherNames_.push_back(static_cast<std::uint32_t>(i));
+      continue;
+    }
+    const auto hash = AsciiNameHash(name);
+    for (std::size_t at = hash & (size - 1);; at = (at + 1) & (size - 1)) {
+      auto& slot = slots_[at];
+      if (slot.line == 0) {
+        slot = {hash, static_cast<std::uint32_t>(i + 1)};
+        break;
+      }
+      // A later line of a name already indexed is never the first one.
+      if (slot.hash == hash && text::EqualsIgnoreCase(lines_[slot.line - 1].name, name)) break;
+    }
+  }
+}
+
+std::optional<std::size_t> HeaderLines::FirstAsciiLine(std::string_view name) const {
+  const auto hash = AsciiNameHash(name);
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+    const auto& slot = slots_[at];
+    if (slot.line == 0) return std::nullopt;
+    const auto& line = lines_[slot.line - 1];
+    if (slot.hash == hash && text::EqualsIgnoreCase(line.name, name)) return slot.line - 1;
   }
 }
 
 std::optional<std::string_view> HeaderLines::FirstValue(std::string_view name) const {
-  // Two ASCII names of different lengths never match: most lines fail on
-  // that alone, and every header rule of a message looks up a name.
-  const bool asciiName = text::IsAscii(name);
-  for (const auto& line : lines_) {
-    if (asciiName && line.asciiName && line.name.size() != name.size()) continue;
-    if (text::EqualsIgnoreCase(line.name, name)) return line.value;
+  if (!text::IsAscii(name)) {
+    // Case folding may pair such a name with an ASCII one: look at every line.
+    for (const auto& line : lines_) {
+      if (text::EqualsIgnoreCase(line.name, name)) return line.value;
+    }
+    return std::nullopt;
   }
-  return std::nullopt;
+  auto first = FirstAsciiLine(name);
+  // A name with other characters may still fold onto this ASCII one (the
+  // Kelvin sign onto "k"); the earlier line wins.
+  for (const auto other : otherNames_) {
+    if (first && other > *first) break;
+    if (text::EqualsIgnoreCase(lines_[other].name, name)) {
+      first = other;
+      break;
+    }
+  }
+  if (!first) return std::nullopt;
+  return lines_[*first].value;
 }
 
 bool MatchHeaderLine(const HeaderLines& lines, std::string_view header, std::string_view value) {

@@ -4,6 +4,8 @@
 // Pure functions; ConditionHolds' PatternError passes through.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,10 +13,11 @@
 
 namespace quarvel::sink {
 
-// The header lines of one item, split once so that many rules can look up
-// names cheaply. Folded continuation lines are not joined: only the text on a
-// header's first line counts. Views point into the text given, which must
-// outlive this object.
+// The header lines of one item, split and indexed by name once, so that
+// every header rule finds its line without scanning the text: a message may
+// carry dozens of lines and a rule file hundreds of header rules. Folded
+// continuation lines are not joined: only the text on a header's first line
+// counts. Views point into the text given, which must outlive this object.
 class HeaderLines {
  public:
   explicit HeaderLines(std::string_view headerText);
@@ -27,9 +30,19 @@ class HeaderLines {
  private:
   struct Line {
     std::string_view name, value;
-    bool asciiName;  // lets most lookups compare lengths only
   };
+  // The first line of each ASCII name, by a hash of its lower case: ASCII
+  // names are equal ignoring case exactly when their lower cases are.
+  struct Slot {
+    std::uint32_t hash = 0;
+    std::uint32_t line = 0;  // index + 1; 0 marks an empty slot
+  };
+
+  [[nodiscard]] std::optional<std::size_t> FirstAsciiLine(std::string_view name) const;
+
   std::vector<Line> lines_;
+  std::vector<Slot> slots_;                // open addressing, a power of two in size
+  std::vector<std::uint32_t> otherNames_;  // lines whose names are not ASCII, in order
 };
 
 // The condition test on the first header line named `header`; false when the

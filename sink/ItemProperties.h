@@ -2,7 +2,10 @@
 // and the message classes it leaves alone.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
+
+#include "common/Text.h"
 
 namespace quarvel::sink {
 
@@ -26,6 +29,16 @@ inline constexpr std::string_view kHandledMarker =
 inline constexpr std::string_view kOriginallyDeliveredTo = "Originally delivered to";
 inline constexpr std::string_view kMoveTo = "Move to";
 inline constexpr std::string_view kForwardTo = "Forward to";
+
+// The defined size, in characters, of the custom properties the sink creates.
+// The store refuses a longer value rather than cut it: a cut target would send
+// mail to the wrong place.
+inline constexpr std::size_t kCustomPropertySize = 256;
+
+// Whether the store can hold `value` in a custom property of the sink.
+[[nodiscard]] inline bool FitsCustomProperty(std::string_view value) {
+  return value.size() <= kCustomPropertySize || text::CharCount(value) <= kCustomPropertySize;
+}
 
 inline constexpr std::string_view kPostClass = "IPM.POST";
 inline constexpr std::string_view kNoteClass = "IPM.Note";

@@ -3,7 +3,9 @@
 #include <cstring>
 #include <utility>
 
+#include "common/Text.h"
 #include "platform/PlatformError.h"
+#include "sink/ItemProperties.h"
 
 namespace quarvel::sink {
 
@@ -108,14 +110,16 @@ class MemoryRecord : public StoreAccess {
       throw PlatformError(platform::kErrObjectAlreadyInCollection,
                           "object already in collection: " + name);
     }
-    // A fixed-length string field of 256 characters keeps no more than that.
-    pending_[name] = value.substr(0, 256);
+    CheckSize(name, value, kCustomPropertySize);
+    pending_[name] = value;
+    pendingSizes_[name] = kCustomPropertySize;
   }
 
   void SetProperty(const std::string& rawName, const std::string& value) override {
     const auto& name = Key(rawName);
     std::lock_guard lock(store_.mutex_);
     RequireOpen();
+    if (const auto size = DefinedSizeLocked(name)) CheckSize(name, value, *size);
     pending_[name] = value;
   }
 
@@ -127,19 +131,23 @@ class MemoryRecord : public StoreAccess {
                           "item not found in collection: " + name);
     }
     pending_[name] = std::nullopt;
+    pendingSizes_.erase(name);
   }
 
   void UpdateFields() override {
     std::lock_guard lock(store_.mutex_);
-    auto& properties = Item().properties;
+    auto& item = Item();
     for (auto& [name, value] : pending_) {
       if (value) {
-        properties[name] = std::move(*value);  // pending_ is cleared below
+        item.properties[name] = std::move(*value);  // pending_ is cleared below
       } else {
-        properties.erase(name);
+        item.properties.erase(name);
+        item.definedSizes.erase(name);
       }
     }
+    for (const auto& [name, size] : pendingSizes_) item.definedSizes[name] = size;
     pending_.clear();
+    pendingSizes_.clear();
   }
 
   std::string ParentURL() override {
@@ -151,6 +159,7 @@ class MemoryRecord : public StoreAccess {
   void Close() override {
     open_ = false;
     pending_.clear();
+    pendingSizes_.clear();
   }
 
   void OpenReadWrite(const std::string& itemUrl) override {
@@ -159,6 +168,7 @@ class MemoryRecord : public StoreAccess {
     url_ = itemUrl;
     open_ = true;
     pending_.clear();
+    pendingSizes_.clear();
   }
 
   void DeleteRecord() override {
@@ -211,6 +221,24 @@ class MemoryRecord : public StoreAccess {
     return item->second;
   }
 
+  std::optional<std::size_t> DefinedSizeLocked(const std::string& name) {
+    if (const auto pending = pendingSizes_.find(name); pending != pendingSizes_.end()) {
+      return pending->second;
+    }
+    const auto& sizes = Item().definedSizes;
+    const auto found = sizes.find(name);
+    if (found == sizes.end()) return std::nullopt;
+    return found->second;
+  }
+
+  static void CheckSize(const std::string& name, const std::string& value, std::size_t size) {
+    if (value.size() <= size || text::CharCount(value) <= size) return;
+    throw PlatformError(kErrDataOverflow, "data value is too large for the field: " + name +
+                                              " holds at most " + std::to_string(size) +
+                                              " characters, the value has " +
+                                              std::to_string(text::CharCount(value)));
+  }
+
   bool ExistsLocked(const std::string& name) {
     if (const auto pending = pending_.find(name); pending != pending_.end()) {
       return pending->second.has_value();
@@ -222,6 +250,7 @@ class MemoryRecord : public StoreAccess {
   std::string url_;
   bool open_ = true;
   std::map<std::string, std::optional<std::string>> pending_;
+  std::map<std::string, std::size_t> pendingSizes_;  // of properties appended
   std::string key_;
 };
 
@@ -233,7 +262,8 @@ void MemoryStore::AddFolder(const std::string& url, const std::string& emailAddr
 void MemoryStore::PutItem(const std::string& url, Item item) {
   // The item's own map nodes move over under their canonical names, so nothing
   // is copied. Of two spellings of one property, the later in name order wins.
-  Item canonical{{}, std::move(item.message)};
+  Item canonical{{}, std::move(item.message), {}};
+  for (auto& [name, size] : item.definedSizes) canonical.definedSizes[Canonical(name)] = size;
   std::string key;
   while (!item.properties.empty()) {
     auto node = item.properties.extract(item.properties.begin());

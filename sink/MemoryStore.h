@@ -2,12 +2,16 @@
 // items with properties and message text, and the files that items were saved
 // to. It hands out StoreAccess records that behave as the real store's do:
 // property changes are pending until UpdateFields, a closed record refuses
-// work, and missing objects fail with platform::kErrNotFound.
+// work, and missing objects fail with platform::kErrNotFound. A custom
+// property keeps the defined size it was created with (kCustomPropertySize),
+// and a longer value for it is refused with kErrDataOverflow, never cut.
 //
 // Thread-safe: one mutex guards the whole store, so records on several threads
 // may work on it at once.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -19,11 +23,16 @@
 
 namespace quarvel::sink {
 
+// ADO's "data value is too large to be represented by the field data type".
+inline constexpr std::int32_t kErrDataOverflow = 3721;
+
 class MemoryStore {
  public:
   struct Item {
     std::map<std::string, std::string> properties;
     std::string message;  // the complete Internet message
+    // Defined sizes, in characters, of the properties created with one.
+    std::map<std::string, std::size_t> definedSizes;
   };
 
   void AddFolder(const std::string& url, const std::string& emailAddress = "");

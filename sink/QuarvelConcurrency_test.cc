@@ -2,6 +2,7 @@
 // saves: each thread acts on the rules exactly as it read them.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -46,9 +47,14 @@ TEST(QuarvelConcurrencyTest, EachThreadFollowsTheRuleFileAsItReadIt) {
   MemoryStore store;
   AddFolders(store);
   constexpr int kThreads = 4;
-  constexpr int kSavesPerThread = 150;
+  // Each thread saves until it has acted under both rule sets several times,
+  // so the test shows every thread really met both; the cap only keeps a
+  // broken writer from hanging the test.
+  constexpr int kSeenEnough = 20;
+  constexpr int kMaxSavesPerThread = 20000;
   std::atomic<bool> done = false;
   std::atomic<int> moves = 0;
+  std::atomic<int> deletes = 0;
 
   std::thread writer([&] {
     for (int flip = 0; !done; ++flip) {
@@ -58,24 +64,32 @@ TEST(QuarvelConcurrencyTest, EachThreadFollowsTheRuleFileAsItReadIt) {
   });
 
   std::vector<std::thread> savers;
+  std::vector<std::array<int, 2>> seen(kThreads);  // per thread: deletes, moves
   for (int t = 0; t < kThreads; ++t) {
     savers.emplace_back([&, t] {
       NoEventInfo info;
       std::string current;
       QuarvelCls sink([&](IExStoreDispEventInfo&) { return store.OpenRecord(current); });
-      for (int i = 0; i < kSavesPerThread; ++i) {
+      auto& [threadDeletes, threadMoves] = seen[t];
+      for (int i = 0;
+           (threadDeletes < kSeenEnough || threadMoves < kSeenEnough) && i < kMaxSavesPerThread;
+           ++i) {
         current = kInbox + "/t" + std::to_string(t) + "-" + std::to_string(i) + ".eml";
         store.PutItem(current, DeliveredItem());
         sink.OnSyncSave(&info, current, EVT_SYNC_BEGIN | EVT_IS_DELIVERED);
         const bool readMove = ThreadState().TargetList.at(0) == kJunkListed;
         const bool deletedInBegin = !store.FindItem(current).has_value();
         EXPECT_EQ(deletedInBegin, !readMove);
-        if (!deletedInBegin) {
-          EXPECT_EQ(store.Property(current, std::string(kMoveTo)), kJunkListed);
-          sink.OnSyncSave(&info, current, EVT_SYNC_COMMITTED | EVT_IS_DELIVERED);
-          EXPECT_FALSE(store.FindItem(current).has_value());
-          ++moves;
+        if (deletedInBegin) {
+          ++threadDeletes;
+          ++deletes;
+          continue;
         }
+        EXPECT_EQ(store.Property(current, std::string(kMoveTo)), kJunkListed);
+        sink.OnSyncSave(&info, current, EVT_SYNC_COMMITTED | EVT_IS_DELIVERED);
+        EXPECT_FALSE(store.FindItem(current).has_value());
+        ++threadMoves;
+        ++moves;
       }
     });
   }
@@ -84,8 +98,13 @@ TEST(QuarvelConcurrencyTest, EachThreadFollowsTheRuleFileAsItReadIt) {
   writer.join();
   std::filesystem::remove(path);
 
+  for (int t = 0; t < kThreads; ++t) {
+    EXPECT_GE(seen[t][0], kSeenEnough) << "thread " << t << " never acted under the delete rule";
+    EXPECT_GE(seen[t][1], kSeenEnough) << "thread " << t << " never acted under the move rule";
+  }
   EXPECT_EQ(store.ItemsIn(kInbox).size(), 0u);
   EXPECT_EQ(static_cast<int>(store.ItemsIn(kJunk).size()), moves.load());
+  EXPECT_GE(deletes.load(), kThreads * kSeenEnough);
 }
 
 }  // namespace

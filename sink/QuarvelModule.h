@@ -14,14 +14,36 @@
 // The abort and delete routines take the record and change nothing.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "sink/RuleMatching.h"
 #include "sink/SinkServices.h"
 #include "sink/StoreAccess.h"
 
 namespace quarvel::sink {
 
-void SaveBegin(StoreAccess& record, const std::string& bstrURLItem, long lFlags);
+// What a begin phase decided, for the administrator's dry run.
+enum class BeginAction {
+  kNotMail,        // not an incoming item, or a class the rules leave alone
+  kNoRule,         // no rule matched
+  kHandledBefore,  // a rule matched, but the item was forwarded here before
+  kDelete,         // a delete rule matched; the delete was issued
+  kReturning,      // a forward rule names this folder: the first folder was recorded
+  kForward,        // marked for a forward
+  kMove,           // marked for a move
+};
+
+struct BeginReport {
+  std::vector<RuleVisit>* visits = nullptr;  // when given: every rule looked at
+  BeginAction action = BeginAction::kNotMail;
+  std::optional<std::size_t> rule;  // the rule that matched (0-based)
+};
+
+void SaveBegin(StoreAccess& record, const std::string& bstrURLItem, long lFlags,
+               BeginReport* report = nullptr);
 void SaveCommit(StoreAccess& record, const std::string& bstrURLItem, long lFlags,
                 const SinkServices& services);
 void SaveAbort(StoreAccess& record, const std::string& bstrURLItem, long lFlags);

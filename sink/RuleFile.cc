@@ -78,8 +78,8 @@ bool ParseRuleKey(std::string_view key, std::size_t& word, int& number) {
 }  // namespace
 
 void RuleFileReader::Load(const std::string& path) {
-  ini_.Load(path);
-  Collect();
+  // The same bytes as last time give the same rules, already collected.
+  if (ini_.Load(path)) Collect();
 }
 
 void RuleFileReader::Parse(std::string_view text) {
@@ -122,14 +122,19 @@ void RuleFileReader::Collect() {
 
 namespace {
 
-// Equal texts. Rule texts are short: two overlapping words compare most of
-// them without a call.
+// Equal texts. Rule texts are short: words compare them without a call, the
+// last word overlapping the one before. Targets (folder URLs) run to a few
+// dozen bytes, and every text of every rule is compared at every save.
 bool SameText(std::string_view a, std::string_view b) {
   const std::size_t n = a.size();
   if (n != b.size()) return false;
-  if (n < 8 || n > 16) return a == b;
-  return LoadWord<std::uint64_t>(a.data()) == LoadWord<std::uint64_t>(b.data()) &&
-         LoadWord<std::uint64_t>(a.data() + n - 8) == LoadWord<std::uint64_t>(b.data() + n - 8);
+  if (n < 8 || n > 128) return a == b;
+  const char* const x = a.data();
+  const char* const y = b.data();
+  for (std::size_t i = 0; i + 8 < n; i += 8) {
+    if (LoadWord<std::uint64_t>(x + i) != LoadWord<std::uint64_t>(y + i)) return false;
+  }
+  return LoadWord<std::uint64_t>(x + n - 8) == LoadWord<std::uint64_t>(y + n - 8);
 }
 
 }  // namespace

@@ -34,8 +34,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, RuleFileListTest,
     ::testing::Values(
         ListCase{"TwoRules",
-                 "[Quarvel RuleSet1]\n" + RuleLines(1, "Subject", "[SPAM]", "move to",
-                                                    "/Public/Junk Mail") +
+                 "[Quarvel RuleSet1]\n" +
+                     RuleLines(1, "Subject", "[SPAM]", "move to", "/Public/Junk Mail") +
                      "TargetDisplayName1=Junk Mail\n" +
                      RuleLines(2, "IMFSCL", "{>6}", "delete", "<NULL>"),
                  {kSubjectMove, kSclDelete}},
@@ -49,6 +49,10 @@ INSTANTIATE_TEST_SUITE_P(
                  "[Quarvel RuleSet1]\n" + RuleLines(1, "", "", "", "") +
                      RuleLines(2, "IMFSCL", "{>6}", "delete", "<NULL>"),
                  {}},
+        ListCase{"EditedByHand",
+                 "\t[ Quarvel RuleSet1\t]\r  ConditionHeader1  =\tX-Spam-Flag\t\r"
+                 "\tConditionValue1 = YES\rAction1\t=\tdelete\r Target1=<NULL> \r",
+                 {{"X-Spam-Flag", "YES", "delete", "<NULL>"}}},
         ListCase{"EmptyConditionValueIsLegal",
                  "[Quarvel RuleSet1]\n" + RuleLines(1, "X-Spam-Flag", "", "delete", "<NULL>"),
                  {{"X-Spam-Flag", "", "delete", "<NULL>"}}},
@@ -76,10 +80,10 @@ INSTANTIATE_TEST_SUITE_P(
         ListCase{"LeadingZeroIsAnotherKey",
                  "[Quarvel RuleSet1]\nConditionHeader01=IMFSCL\nTarget01=<NULL>\n",
                  {}},
-        ListCase{"QuotesDropped",
-                 "[Quarvel RuleSet1]\n" + RuleLines(1, "\"Subject\"", "' Spam: '", "delete",
-                                                    "<NULL>"),
-                 {{"Subject", " Spam: ", "delete", "<NULL>"}}},
+        ListCase{
+            "QuotesDropped",
+            "[Quarvel RuleSet1]\n" + RuleLines(1, "\"Subject\"", "' Spam: '", "delete", "<NULL>"),
+            {{"Subject", " Spam: ", "delete", "<NULL>"}}},
         ListCase{"OtherSectionsDoNotCount",
                  "[Other]\n" + RuleLines(1, "IMFSCL", "{>6}", "delete", "<NULL>") +
                      "[Quarvel RuleSet1]\n",

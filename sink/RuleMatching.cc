@@ -36,12 +36,20 @@ class TransportHeaders {
   std::optional<HeaderLines> lines_;
 };
 
-// Tests the state's current rule. `visit`, when given, learns what was
-// tested and why the rule matched or not.
-bool RuleMatches(StoreAccess& record, const ModuleState& state, TransportHeaders& headers,
+// One rule of the state's lists, by reference: copying the three texts of
+// every rule into the state's current-rule fields cost more than the tests.
+struct RuleTexts {
+  const std::string& header;
+  const std::string& value;
+  const std::string& target;
+};
+
+// Tests one rule. `visit`, when given, learns what was tested and why the
+// rule matched or not.
+bool RuleMatches(StoreAccess& record, const RuleTexts& rule, TransportHeaders& headers,
                  RuleVisit* visit) {
-  const auto& header = state.CurrentHeader;
-  const auto& value = state.CurrentValue;
+  const auto& header = rule.header;
+  const auto& value = rule.value;
   const auto explain = [&](std::string tested, bool matched, std::string why) {
     if (visit != nullptr) {
       visit->tested = std::move(tested);
@@ -54,10 +62,11 @@ bool RuleMatches(StoreAccess& record, const ModuleState& state, TransportHeaders
     const bool holds = ConditionHolds(tested, value);
     if (visit == nullptr) return holds;
     return explain(std::string(tested), holds,
-                   holds ? "the condition holds"
-                         : tested.empty() ? "the value is empty" : "the condition does not hold");
+                   holds            ? "the condition holds"
+                   : tested.empty() ? "the value is empty"
+                                    : "the condition does not hold");
   };
-  if (header.empty() || state.CurrentTarget.empty()) {
+  if (header.empty() || rule.target.empty()) {
     return explain("", false, header.empty() ? "the rule has no header" : "the rule has no target");
   }
   try {
@@ -99,24 +108,38 @@ void LoadRules(ModuleState& state, const RuleFileReader& rules) {
 
 std::optional<std::size_t> FindMatchingRule(StoreAccess& record, ModuleState& state,
                                             std::vector<RuleVisit>* visits) {
+  static const std::string kNone;
   TransportHeaders headers(record);
   const auto count = static_cast<std::size_t>(state.RuleCount + 1);
+  std::optional<std::size_t> matched;
+  std::optional<std::size_t> last;  // the last rule visited
   for (std::size_t i = 0; i < count && i < state.TargetList.size(); ++i) {
-    state.CurrentTarget = state.TargetList[i];
-    state.CurrentHeader = i < state.HeaderList.size() ? state.HeaderList[i] : std::string();
-    state.CurrentValue = i < state.ValueList.size() ? state.ValueList[i] : std::string();
+    last = i;
+    const RuleTexts rule{i < state.HeaderList.size() ? state.HeaderList[i] : kNone,
+                         i < state.ValueList.size() ? state.ValueList[i] : kNone,
+                         state.TargetList[i]};
     RuleVisit* visit = nullptr;
     if (visits != nullptr) {
       // The empty entry after the last rule is no rule a person wrote.
-      if (i + 1 == count && state.CurrentHeader.empty() && state.CurrentTarget.empty()) break;
+      if (i + 1 == count && rule.header.empty() && rule.target.empty()) break;
       visit = &visits->emplace_back();
       visit->number = static_cast<int>(i + 1);
-      visit->header = state.CurrentHeader;
-      visit->pattern = state.CurrentValue;
+      visit->header = rule.header;
+      visit->pattern = rule.value;
     }
-    if (RuleMatches(record, state, headers, visit)) return i;
+    if (RuleMatches(record, rule, headers, visit)) {
+      matched = i;
+      break;
+    }
   }
-  return std::nullopt;
+  // The state names the last rule visited, as if each had been current in turn.
+  if (last) {
+    const auto i = *last;
+    state.CurrentTarget = state.TargetList[i];
+    state.CurrentHeader = i < state.HeaderList.size() ? state.HeaderList[i] : kNone;
+    state.CurrentValue = i < state.ValueList.size() ? state.ValueList[i] : kNone;
+  }
+  return matched;
 }
 
 }  // namespace quarvel::sink

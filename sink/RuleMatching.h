@@ -24,12 +24,12 @@ namespace quarvel::sink {
 
 // How one rule fared, for a person reading the dry run.
 struct RuleVisit {
-  int number = 0;           // 1 for the first rule
-  std::string header;       // the rule's condition header
-  std::string pattern;      // the rule's condition value
-  std::string tested;       // the text the condition was tested against
+  int number = 0;       // 1 for the first rule
+  std::string header;   // the rule's condition header
+  std::string pattern;  // the rule's condition value
+  std::string tested;   // the text the condition was tested against
   bool matched = false;
-  std::string why;          // e.g. "no X-Spam-Flag line", "invalid pattern: ..."
+  std::string why;  // e.g. "no X-Spam-Flag line", "invalid pattern: ..."
 };
 
 // Fills the module state's rule lists and pickup path from a loaded rule
@@ -37,7 +37,8 @@ struct RuleVisit {
 void LoadRules(ModuleState& state, const RuleFileReader& rules);
 
 // The index (0-based) of the first matching rule, leaving it in the state's
-// CurrentTarget, CurrentHeader and CurrentValue; nullopt when none matches.
+// CurrentTarget, CurrentHeader and CurrentValue; nullopt when none matches,
+// and those fields then hold the last rule visited.
 // With `visits`, every rule looked at is described there.
 [[nodiscard]] std::optional<std::size_t> FindMatchingRule(StoreAccess& record, ModuleState& state,
                                                           std::vector<RuleVisit>* visits = nullptr);

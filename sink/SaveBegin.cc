@@ -65,7 +65,8 @@ std::optional<std::string> ReturningFolder(const std::string& headerText) {
   return text::Trim(std::string_view(headerText).substr(start, end - start));
 }
 
-void MarkForward(StoreAccess& record, const ModuleState& state) {
+// Marks the item for a forward; false when it is a returning message instead.
+bool MarkForward(StoreAccess& record, const ModuleState& state) {
   const auto folderAddress =
       ValueOr([&] { return record.FolderEmailAddress(record.ParentURL()); }, std::string());
   const auto targetAddress = ExtractAddress(state.CurrentTarget);
@@ -79,7 +80,7 @@ void MarkForward(StoreAccess& record, const ModuleState& state) {
     if (const auto firstFolder = ReturningFolder(headers)) {
       CreateOrOverwrite(record, Property<kOriginallyDeliveredTo>(), *firstFolder);
     }
-    return;
+    return false;
   }
 
   Attempt(
@@ -93,6 +94,7 @@ void MarkForward(StoreAccess& record, const ModuleState& state) {
   } catch (...) {
   }
   Attempt([&] { record.SetProperty(Property<kHandledMarker>(), folderAddress); });
+  return true;
 }
 
 void MarkMove(StoreAccess& record, const ModuleState& state) {
@@ -112,33 +114,37 @@ void Finish(StoreAccess& record, const std::string& itemClass) {
 }
 
 // The first matching rule decides; without one, only the class rewrite runs.
-void ApplyRules(StoreAccess& record, ModuleState& state, const std::string& itemClass) {
-  const auto matched = FindMatchingRule(record, state);
+BeginAction ApplyRules(StoreAccess& record, ModuleState& state, const std::string& itemClass,
+                       BeginReport* report) {
+  const auto matched = FindMatchingRule(record, state, report ? report->visits : nullptr);
   if (!matched) {
     Finish(record, itemClass);
-    return;
+    return BeginAction::kNoRule;
   }
+  if (report != nullptr) report->rule = matched;
   const auto handledBy = ValueOr(
       [&] { return text::Trim(record.ReadProperty(Property<kHandledMarker>())); }, std::string());
-  if (handledBy.find('@') != std::string::npos) return;  // forwarded here before
+  if (handledBy.find('@') != std::string::npos) return BeginAction::kHandledBefore;
 
   if (state.CurrentTarget == kDeleteTarget) {
     Attempt([&] { record.DeleteRecord(); });
-    return;
+    return BeginAction::kDelete;
   }
   const auto i = *matched;
   const auto& action = i < state.ActionList.size() ? state.ActionList[i] : std::string();
+  auto done = BeginAction::kMove;
   if (text::EqualsIgnoreCase(action, kForwardAction)) {
-    MarkForward(record, state);
+    done = MarkForward(record, state) ? BeginAction::kForward : BeginAction::kReturning;
   } else {
     MarkMove(record, state);
   }
   Finish(record, itemClass);
+  return done;
 }
 
 }  // namespace
 
-void SaveBegin(StoreAccess& record, const std::string&, long lFlags) {
+void SaveBegin(StoreAccess& record, const std::string&, long lFlags, BeginReport* report) {
   if (!IsIncomingItem(lFlags)) return;
   const auto itemClass = ValueOr(
       [&] {
@@ -146,7 +152,8 @@ void SaveBegin(StoreAccess& record, const std::string&, long lFlags) {
       },
       std::string());
   if (!itemClass.empty() && !IsExcludedClass(itemClass)) {
-    ApplyRules(record, ThreadState(), itemClass);
+    const auto action = ApplyRules(record, ThreadState(), itemClass, report);
+    if (report != nullptr) report->action = action;
   }
   Attempt([&] { record.Close(); });
 }

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <optional>
+#include <random>
 
+#include "common/Text.h"
 #include "platform/events/EventFlags.h"
 #include "sink/HeaderMatching.h"
 #include "sink/QuarvelModule.h"
+#include "sink/RuleMatching.h"
 #include "sink/SinkTestSupport.h"
 
 namespace quarvel::sink {
@@ -65,10 +69,8 @@ const Properties kUnmarked = {{kOriginally, std::nullopt},
                               {kMove, std::nullopt},
                               {kForward, std::nullopt},
                               {kMarker, std::nullopt}};
-const Properties kMovedToJunk = {{kOriginally, kInbox},
-                                 {kMove, kJunkListed},
-                                 {kForward, std::nullopt},
-                                 {kMarker, ""}};
+const Properties kMovedToJunk = {
+    {kOriginally, kInbox}, {kMove, kJunkListed}, {kForward, std::nullopt}, {kMarker, ""}};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SaveBeginTest,
@@ -92,13 +94,13 @@ INSTANTIATE_TEST_SUITE_P(
                   kDelivered,
                   false,
                   {{kClass, "IPM.Note"}, {kOriginally, std::nullopt}}},
-        BeginCase{"PostMovedBecomesNote",
-                  {kMoveSpamSubject},
-                  {{kClass, "ipm.post"}},
-                  kDelivered,
-                  false,
-                  {{kClass, "IPM.Note"}, {kOriginally, kInbox}, {kMove, kJunkListed},
-                   {kMarker, ""}}},
+        BeginCase{
+            "PostMovedBecomesNote",
+            {kMoveSpamSubject},
+            {{kClass, "ipm.post"}},
+            kDelivered,
+            false,
+            {{kClass, "IPM.Note"}, {kOriginally, kInbox}, {kMove, kJunkListed}, {kMarker, ""}}},
         BeginCase{"FirstOfTwoMatchingRulesActs",
                   {kMoveSpamSubject, kDeleteSpamSubject},
                   {},
@@ -111,8 +113,12 @@ INSTANTIATE_TEST_SUITE_P(
                   kDelivered,
                   false,
                   kUnmarked},
-        BeginCase{"HeaderLineWithBlank", {{"X-Spam-Flag", "YES", "delete", "<NULL>"}}, {},
-                  kDelivered, true, {}},
+        BeginCase{"HeaderLineWithBlank",
+                  {{"X-Spam-Flag", "YES", "delete", "<NULL>"}},
+                  {},
+                  kDelivered,
+                  true,
+                  {}},
         BeginCase{"HeaderLineWithoutBlank",
                   {{"X-Spam-Flag", "YES", "delete", "<NULL>"}},
                   {{std::string(kTransportHeaders), "X-Spam-Flag:YES\r\n"}},
@@ -131,12 +137,69 @@ INSTANTIATE_TEST_SUITE_P(
                   kDelivered,
                   true,
                   {}},
+        BeginCase{"TabWordMatchesARealTab",
+                  {{"X-Spam-Status", "Yes,vbtabscore=7", "delete", "<NULL>"}},
+                  {{std::string(kTransportHeaders), "X-Spam-Status: yes,\tSCORE=7.1\r\n"}},
+                  kDelivered,
+                  true,
+                  {}},
+        BeginCase{"TabWordAndLineBreakWordTogether",
+                  {{"X-Spam-Status", "Yes,vbCrLfvbTabtests=BAYES", "delete", "<NULL>"}},
+                  {{std::string(kTransportHeaders), "X-Spam-Status: Yes,\r\n\ttests=BAYES_99\r\n"}},
+                  kDelivered,
+                  true,
+                  {}},
         BeginCase{"LineBreakWordNeedsTheRealBreak",
                   {{"X-Spam-Flag", "YESvbTabX-Spam-Status", "delete", "<NULL>"}},
                   {},
                   kDelivered,
                   false,
                   {}},
+        BeginCase{"MissingSubjectNeverMatches",
+                  {{"Subject", "", "delete", "<NULL>"}, {"subject", "{*}", "delete", "<NULL>"}},
+                  {{std::string(kSubject), std::nullopt}},
+                  kDelivered,
+                  false,
+                  kUnmarked},
+        // An item saved again, or replicated, already carries marks: they are
+        // overwritten, never left from the earlier rule.
+        BeginCase{"EarlierMoveMarksAreOverwritten",
+                  {kMoveSpamSubject},
+                  {{kOriginally, "file://./backofficestorage/old/Public Folders/Old"},
+                   {kMove, "http://old/Public/Old"},
+                   {kMarker, ""}},
+                  EVT_SYNC_BEGIN | EVT_REPLICATED_ITEM,
+                  false,
+                  kMovedToJunk},
+        BeginCase{
+            "EarlierForwardMarksAreOverwritten",
+            {{"X-Spam-Flag", "YES", "forward to", "Boss <boss@example.com>"}},
+            {{kOriginally, "file://./backofficestorage/old/Public Folders/Old"},
+             {kForward, "old@example.com"}},
+            kDelivered,
+            false,
+            {{kOriginally, kInbox}, {kForward, "boss@example.com"}, {kMarker, kInboxAddress}}},
+        BeginCase{"ReturningMessageOverwritesAnEarlierFirstFolder",
+                  {{"X-Spam-Flag", "YES", "forward to", "inbox@example.com"}},
+                  {{kOriginally, "file://./backofficestorage/old/Public Folders/Old"},
+                   {std::string(kTransportHeaders),
+                    "x-Originally delivered to:" + kJunk + "\r\nX-Spam-Flag: YES\r\n"}},
+                  kDelivered,
+                  false,
+                  {{kOriginally, kJunk}}},
+        BeginCase{"ReturningMessageWithoutItsFirstFolderLine",
+                  {{"X-Spam-Flag", "YES", "forward to", "inbox@example.com"}},
+                  {},
+                  kDelivered,
+                  false,
+                  kUnmarked},
+        BeginCase{"ReturningMessageWithNothingAfterTheFirstFolderLine",
+                  {{"X-Spam-Flag", "YES", "forward to", "inbox@example.com"}},
+                  {{std::string(kTransportHeaders),
+                    "x-Originally delivered to:\r\nX-Spam-Flag: YES\r\n"}},
+                  kDelivered,
+                  false,
+                  kUnmarked},
         BeginCase{"HandledItemIsLeftAlone",
                   {kDeleteSpamSubject},
                   {{kMarker, " first@example.com "}},
@@ -149,12 +212,16 @@ INSTANTIATE_TEST_SUITE_P(
                   EVT_SYNC_BEGIN | EVT_NEW_ITEM,
                   false,
                   {{kClass, "IPM.Post"}}},
-        BeginCase{"ReplicatedItemIsProcessed", {kDeleteSpamSubject}, {},
-                  EVT_SYNC_BEGIN | EVT_REPLICATED_ITEM, true, {}},
-        BeginCase{"FolderIsSkipped", {kDeleteSpamSubject}, {},
-                  kDelivered | EVT_IS_COLLECTION, false, {}},
-        BeginCase{"SclComparison", {{"imfscl", "{>5}", "delete", "<NULL>"}}, {}, kDelivered,
-                  true, {}},
+        BeginCase{"ReplicatedItemIsProcessed",
+                  {kDeleteSpamSubject},
+                  {},
+                  EVT_SYNC_BEGIN | EVT_REPLICATED_ITEM,
+                  true,
+                  {}},
+        BeginCase{
+            "FolderIsSkipped", {kDeleteSpamSubject}, {}, kDelivered | EVT_IS_COLLECTION, false, {}},
+        BeginCase{
+            "SclComparison", {{"imfscl", "{>5}", "delete", "<NULL>"}}, {}, kDelivered, true, {}},
         BeginCase{"MissingSclNeverMatches",
                   {{"IMFSCL", "", "delete", "<NULL>"}},
                   {{std::string(kSpamConfidenceLevel), std::nullopt}},
@@ -191,6 +258,82 @@ INSTANTIATE_TEST_SUITE_P(
                   {{kOriginally, kJunk}, {kForward, std::nullopt}, {kMarker, std::nullopt}}}),
     [](const auto& info) { return info.param.name; });
 
+// A record that refuses every write of one property, as a store does for a
+// value it cannot take.
+class RefusingRecord : public DelegatingStoreAccess {
+ public:
+  RefusingRecord(std::unique_ptr<StoreAccess> inner, std::string refused)
+      : DelegatingStoreAccess(std::move(inner)), refused_(std::move(refused)) {}
+
+  void AppendProperty(const std::string& name, const std::string& value) override {
+    Check(name);
+    DelegatingStoreAccess::AppendProperty(name, value);
+  }
+  void SetProperty(const std::string& name, const std::string& value) override {
+    Check(name);
+    DelegatingStoreAccess::SetProperty(name, value);
+  }
+
+ private:
+  void Check(const std::string& name) const {
+    if (name == refused_) throw PlatformError(kErrFail, "refused: " + name);
+  }
+
+  std::string refused_;
+};
+
+struct RefusedWriteCase {
+  const char* name;
+  Rule rule;
+  std::string refused;
+  Properties expected;
+};
+
+class RefusedWriteTest : public ::testing::TestWithParam<RefusedWriteCase> {};
+
+// A mark that cannot be written is skipped; the other marks and the save
+// still happen.
+TEST_P(RefusedWriteTest, TheOtherMarksAreStillWrittenAndSaved) {
+  MemoryStore store;
+  AddFolders(store);
+  store.PutItem(kItem, DeliveredItem("IPM.Post"));
+  SetRules({GetParam().rule});
+  RefusingRecord record(store.OpenRecord(kItem), GetParam().refused);
+  SaveBegin(record, kItem, kDelivered);
+  for (const auto& [name, value] : GetParam().expected) {
+    EXPECT_EQ(store.Property(kItem, name), value) << name;
+  }
+  EXPECT_EQ(store.Property(kItem, kClass), "IPM.Note");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Marks, RefusedWriteTest,
+    ::testing::Values(
+        RefusedWriteCase{"MoveWithoutOrigin",
+                         kMoveSpamSubject,
+                         kOriginally,
+                         {{kOriginally, std::nullopt}, {kMove, kJunkListed}, {kMarker, ""}}},
+        RefusedWriteCase{"MoveWithoutTarget",
+                         kMoveSpamSubject,
+                         kMove,
+                         {{kOriginally, kInbox}, {kMove, std::nullopt}, {kMarker, ""}}},
+        RefusedWriteCase{"MoveWithoutMarker",
+                         kMoveSpamSubject,
+                         kMarker,
+                         {{kOriginally, kInbox}, {kMove, kJunkListed}, {kMarker, std::nullopt}}},
+        RefusedWriteCase{"ForwardWithoutOrigin",
+                         {"Subject", "Spam:", "forward to", "boss@example.com"},
+                         kOriginally,
+                         {{kOriginally, std::nullopt},
+                          {kForward, "boss@example.com"},
+                          {kMarker, kInboxAddress}}},
+        RefusedWriteCase{
+            "ForwardWithoutTarget",
+            {"Subject", "Spam:", "forward to", "boss@example.com"},
+            kForward,
+            {{kOriginally, kInbox}, {kForward, std::nullopt}, {kMarker, kInboxAddress}}}),
+    [](const auto& info) { return info.param.name; });
+
 TEST(SaveBeginFolderAddressTest, UnreadableFolderAddressStillMarksTheForward) {
   MemoryStore store;  // no folders at all: the address lookup fails
   store.PutItem(kItem, DeliveredItem());
@@ -211,13 +354,68 @@ TEST_P(ExtractAddressTest, TakesTheBracketedAddress) {
   EXPECT_EQ(ExtractAddress(GetParam().target), GetParam().address);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Targets, ExtractAddressTest,
-    ::testing::Values(AddressCase{"Boss <boss@example.com>", "boss@example.com"},
-                      AddressCase{"boss@example.com", "boss@example.com"},
-                      AddressCase{"odd> name <x@y", "odd> name <x@y"},
-                      AddressCase{"a@b <c>", "a@b <c>"}, AddressCase{"<@>", "@"},
-                      AddressCase{"", ""}));
+INSTANTIATE_TEST_SUITE_P(Targets, ExtractAddressTest,
+                         ::testing::Values(AddressCase{"Boss <boss@example.com>",
+                                                       "boss@example.com"},
+                                           AddressCase{"boss@example.com", "boss@example.com"},
+                                           AddressCase{"odd> name <x@y", "odd> name <x@y"},
+                                           AddressCase{"a@b <c>", "a@b <c>"},
+                                           AddressCase{"<@>", "@"}, AddressCase{"", ""}));
+
+// The index must give exactly what a line-by-line search gives: the first
+// line whose name equals the wanted one ignoring case.
+TEST(HeaderLinesTest, AgreesWithALineByLineSearch) {
+  const std::vector<std::string> names = {"X-Spam-Flag", "x-spam-flag", "X-SPAM-FLAG ",
+                                          " Subject",    "From",        "\u212Aey",
+                                          "key",         "KEY",         "\u00C4rger",
+                                          "\u00E4RGER",  "X-Spam",      "X-Spam-Status",
+                                          "a",           "B",           ""};
+  const std::vector<std::string> wanted = {"x-spam-flag", "SUBJECT", "Key",   "\u212Aey",
+                                           "\u00E4rger",  "x-spam",  "A",     "b",
+                                           "missing",     "",        "From ", "x-spam-status"};
+  std::mt19937 random(8);
+  for (int round = 0; round < 300; ++round) {
+    std::vector<std::pair<std::string, std::string>> lines;
+    std::string text;
+    const int count = static_cast<int>(random() % 60);
+    for (int i = 0; i < count; ++i) {
+      const auto& name = names[random() % names.size()];
+      const auto value = "v" + std::to_string(i);
+      lines.emplace_back(name, value);
+      text += name + ":" + value + "\r\n";
+    }
+    const HeaderLines indexed(text);
+    for (const auto& name : wanted) {
+      std::optional<std::string> expected;
+      for (const auto& [lineName, value] : lines) {
+        if (text::EqualsIgnoreCase(text::Trim(lineName), name)) {
+          expected = value;
+          break;
+        }
+      }
+      const auto found = indexed.FirstValue(name);
+      EXPECT_EQ(found ? std::optional<std::string>(*found) : std::nullopt, expected)
+          << "looking for \"" << name << "\" in\n"
+          << text;
+    }
+  }
+}
+
+TEST(FindMatchingRuleTest, LeavesTheLastRuleVisitedInTheState) {
+  MemoryStore store;
+  store.PutItem(kItem, DeliveredItem());
+  SetRules({kNeverMatches, kMoveSpamSubject, kDeleteSpamSubject});
+  auto& state = ThreadState();
+  EXPECT_EQ(FindMatchingRule(*store.OpenRecord(kItem), state), 1u);
+  EXPECT_EQ(state.CurrentHeader, "Subject");
+  EXPECT_EQ(state.CurrentValue, "Spam:");
+  EXPECT_EQ(state.CurrentTarget, kJunkListed);
+  SetRules({kNeverMatches});
+  state.CurrentHeader = state.CurrentTarget = "from an earlier item";
+  EXPECT_EQ(FindMatchingRule(*store.OpenRecord(kItem), state), std::nullopt);
+  EXPECT_EQ(state.CurrentHeader, "");  // the empty entry after the last rule
+  EXPECT_EQ(state.CurrentTarget, "");
+}
 
 TEST(MatchHeaderLineTest, NamesIgnoreCaseAndLinesWithoutColonAreSkipped) {
   const std::string text = "garbage line\r\n   \r\nx-spam-FLAG :  YES \r\n";

@@ -1,5 +1,6 @@
 // The commit phase of a save: the move or forward that the begin phase marked.
 #include "common/Text.h"
+#include "sink/CommitDecision.h"
 #include "sink/GUID.h"
 #include "sink/ItemProperties.h"
 #include "sink/ModuleState.h"
@@ -9,9 +10,6 @@
 namespace quarvel::sink {
 
 namespace {
-
-constexpr std::string_view kStoreRoot = "/Public Folders/";
-constexpr std::string_view kListedRoot = "/Public/";
 
 // A property name as the store interface takes it, made once rather than at
 // every call: most names are too long for a string's own small buffer.
@@ -30,28 +28,11 @@ std::string ReadTrimmed(StoreAccess& record, const std::string& name) {
   return value;
 }
 
-// Maps a folder URL as the setup program lists it (root URL, "/Public/",
-// folder path) onto the store URL of the same folder in the tree that holds
-// the item. A target without "/Public/" is used as it stands.
-std::string MoveDestinationFolder(const std::string& moveTo, const std::string& parent,
-                                  std::size_t storeRootEnd) {
-  const auto listed = moveTo.find(kListedRoot);
-  if (listed == std::string::npos) return moveTo;
-  return parent.substr(0, storeRootEnd) + moveTo.substr(listed + kListedRoot.size());
-}
-
-bool HasLineBreak(const std::string& value) {
-  return value.find_first_of("\r\n") != std::string::npos;
-}
-
 void Forward(StoreAccess& record, const std::string& bstrURLItem, const std::string& forwardTo,
              const std::string& parent, const SinkServices& services) {
   const auto sender = ReadTrimmed(record, Property<kFromEmail>());
-  if (sender.empty()) return;
-  // A line break would inject envelope lines: recipients the rule never named.
-  if (HasLineBreak(sender) || HasLineBreak(forwardTo)) return;
   const auto& pickupPath = ThreadState().PickupPath;
-  if (pickupPath.empty()) return;
+  if (!ForwardObstacle(forwardTo, sender, pickupPath).empty()) return;
 
   auto stream = record.OpenMessageStream(bstrURLItem);
   if (!stream) return;
@@ -65,32 +46,32 @@ void Forward(StoreAccess& record, const std::string& bstrURLItem, const std::str
 }
 
 void ActOnMarks(StoreAccess& record, const std::string& bstrURLItem, const SinkServices& services) {
-  const auto itemClass = text::UpperCase(ReadTrimmed(record, Property<kMessageClassRead>()));
-  if (itemClass.empty() || IsExcludedClass(itemClass)) return;
+  CommitMarks marks;
+  marks.messageClass = text::UpperCase(ReadTrimmed(record, Property<kMessageClassRead>()));
+  if (marks.messageClass.empty() || IsExcludedClass(marks.messageClass)) return;
 
-  const auto deliveredTo = ReadTrimmed(record, Property<kOriginallyDeliveredTo>());
+  marks.deliveredTo = ReadTrimmed(record, Property<kOriginallyDeliveredTo>());
   auto& state = ThreadState();
   state.CurrentTarget = ReadTrimmed(record, Property<kMoveTo>());
-  const auto forwardTo = ReadTrimmed(record, Property<kForwardTo>());
-  if (deliveredTo.empty() || (state.CurrentTarget.empty() && forwardTo.empty())) return;
+  marks.moveTo = state.CurrentTarget;
+  marks.forwardTo = ReadTrimmed(record, Property<kForwardTo>());
+  // Most items carry no marks: they need not even name their folder.
+  if (marks.moveTo.empty() && marks.forwardTo.empty()) return;
 
   const auto parent = record.ParentURL();
-  const auto storeRoot = parent.rfind(kStoreRoot);
-  if (storeRoot == std::string::npos) return;
-  const auto destination =
-      state.CurrentTarget.empty()
-          ? std::string()
-          : MoveDestinationFolder(state.CurrentTarget, parent, storeRoot + kStoreRoot.size());
+  const auto decision = DecideCommit(marks, parent);
+  if (decision.action == CommitAction::kNothing) return;
 
   record.Close();
   record.OpenReadWrite(bstrURLItem);
 
-  if (!destination.empty()) {
+  if (decision.action == CommitAction::kMove) {
     record.DeleteProperty(Property<kHandledMarker>());
     record.UpdateFields();
-    record.MoveRecord(bstrURLItem, destination + "/" + NewGuidString(services.newGuid) + ".eml");
+    record.MoveRecord(bstrURLItem,
+                      decision.destinationFolder + "/" + NewGuidString(services.newGuid) + ".eml");
   } else {
-    Forward(record, bstrURLItem, forwardTo, parent, services);
+    Forward(record, bstrURLItem, marks.forwardTo, parent, services);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <regex>
 #include <set>
 
+#include "common/Text.h"
 #include "platform/events/EventFlags.h"
 #include "sink/GUID.h"
 #include "sink/PickupFile.h"
@@ -65,9 +66,19 @@ TEST_F(SaveCommitTest, MoveTargetWithoutPublicRootIsUsedAsItStands) {
   EXPECT_EQ(store_.ItemsIn(kJunk).size(), 1u);
 }
 
+TEST_F(SaveCommitTest, OneTrailingSlashOfTheTargetNamesTheFolderItself) {
+  for (const auto& target : {kJunkListed + "/", kJunk + "/"}) {
+    SCOPED_TRACE(target);
+    Commit({{kOriginally, kInbox}, {kMove, target}, {kMarker, ""}});
+    EXPECT_FALSE(ItemStays());
+  }
+  EXPECT_EQ(store_.ItemsIn(kJunk).size(), 2u);
+  Commit({{kOriginally, kInbox}, {kMove, kJunkListed + "//"}, {kMarker, ""}});
+  EXPECT_TRUE(ItemStays());
+}
+
 TEST_F(SaveCommitTest, MoveTakesPrecedenceOverForward) {
-  Commit({{kOriginally, kInbox}, {kMove, kJunkListed}, {kForward, "a@b.example"},
-          {kMarker, ""}});
+  Commit({{kOriginally, kInbox}, {kMove, kJunkListed}, {kForward, "a@b.example"}, {kMarker, ""}});
   EXPECT_EQ(store_.ItemsIn(kJunk).size(), 1u);
   EXPECT_TRUE(store_.Files().empty());
 }
@@ -79,8 +90,7 @@ TEST_F(SaveCommitTest, MoveToAMissingFolderLeavesTheItem) {
 }
 
 TEST_F(SaveCommitTest, ForwardWritesACompletePickupFileAndRemovesTheItem) {
-  Commit({{kOriginally, kInbox}, {kForward, "Boss <boss@example.com>"},
-          {kMarker, kInboxAddress}});
+  Commit({{kOriginally, kInbox}, {kForward, "Boss <boss@example.com>"}, {kMarker, kInboxAddress}});
   EXPECT_FALSE(ItemStays());
   // The temporary file drew 4711; the final name draws the next number.
   EXPECT_EQ(store_.Files(),
@@ -152,17 +162,123 @@ INSTANTIATE_TEST_SUITE_P(
         NothingCase{"Folder", kForwardMarks, kCommitted | EVT_IS_COLLECTION}),
     [](const auto& info) { return info.param.name; });
 
+// Marked as the begin phase leaves an item, in a folder outside the public
+// folder tree: nothing is touched, not even the handled marker.
 TEST(SaveCommitOutsidePublicFoldersTest, ItemIsNotActedOn) {
+  const std::string folder = "file://./backofficestorage/example.com/MBX/user/Inbox";
+  const std::string item = folder + "/1.eml";
+  for (const auto& marks :
+       {std::map<std::string, std::string>{
+            {kOriginally, folder}, {kMove, kJunkListed}, {kMarker, ""}},
+        std::map<std::string, std::string>{
+            {kOriginally, folder}, {kForward, "boss@example.com"}, {kMarker, kInboxAddress}}}) {
+    MemoryStore store;
+    AddFolders(store);
+    store.AddFolder(folder);
+    auto delivered = DeliveredItem();
+    for (const auto& [name, value] : marks) delivered.properties[name] = value;
+    store.PutItem(item, delivered);
+    SetRules({});
+    try {
+      SaveCommit(*store.OpenRecord(item), item, kCommitted, MemoryServices(store));
+    } catch (const PlatformError&) {
+    }
+    ASSERT_TRUE(store.FindItem(item).has_value());
+    for (const auto& [name, value] : marks) EXPECT_EQ(store.Property(item, name), value) << name;
+    EXPECT_TRUE(store.ItemsIn(kJunk).empty());
+    EXPECT_TRUE(store.Files().empty());
+  }
+}
+
+TEST_F(SaveCommitTest, AFailedMarkerDeleteStopsTheMove) {
+  // No handled marker to delete: the store refuses the delete.
+  Commit({{kOriginally, kInbox}, {kMove, kJunkListed}});
+  EXPECT_TRUE(ItemStays());
+  EXPECT_TRUE(store_.ItemsIn(kJunk).empty());
+}
+
+// A store that cannot make a message object for the item.
+class NoMessageObject : public DelegatingStoreAccess {
+ public:
+  using DelegatingStoreAccess::DelegatingStoreAccess;
+  std::unique_ptr<MessageStream> OpenMessageStream(const std::string&) override { return nullptr; }
+};
+
+TEST_F(SaveCommitTest, ForwardEndsWhenNoMessageObjectCanBeMade) {
+  auto item = DeliveredItem();
+  for (const auto& [name, value] : kForwardMarks) item.properties[name] = value;
+  store_.PutItem(kItem, item);
+  NoMessageObject record(store_.OpenRecord(kItem));
+  SaveCommit(record, kItem, kCommitted, services_);
+  EXPECT_TRUE(ItemStays());
+  EXPECT_TRUE(store_.Files().empty());
+  EXPECT_EQ(store_.Property(kItem, kForward), "boss@example.com");
+}
+
+// A target longer than the marks can hold is refused by the store, never cut:
+// the item stays where it is, unmarked, and nothing is moved or sent.
+struct LongTargetCase {
+  const char* name;
+  std::string action;
+  std::string target;
+  friend void PrintTo(const LongTargetCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class LongTargetTest : public ::testing::TestWithParam<LongTargetCase> {};
+
+// A folder whose URL plus "/" is exactly as long as a mark: a move target
+// cut there would name it.
+const std::string kCutFolder = kStoreRoot + "/" + std::string(255 - kStoreRoot.size() - 1, 'c');
+const std::string kCutFolderListed =
+    "http://mail.example.com/Public/" + kCutFolder.substr(kStoreRoot.size() + 1);
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, LongTargetTest,
+    ::testing::Values(
+        LongTargetCase{"Move", "move to", kJunkListed + "/" + std::string(300, 'x')},
+        LongTargetCase{"MoveCutOnASlash", "move to",
+                       kCutFolder + "/" + std::string(300 - kCutFolder.size() - 1, 'x')},
+        LongTargetCase{
+            "MoveOfListedUrl", "move to",
+            kCutFolderListed + "/" + std::string(300 - kCutFolderListed.size() - 1, 'x')},
+        LongTargetCase{"Forward", "forward to", std::string(300 - 20, 'D') + " <boss@example.com>"},
+        LongTargetCase{"ForwardOfMultiByteCharacters", "forward to",
+                       std::string(150, 'x') + std::string(150, '\xFF') + "@example.com"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_P(LongTargetTest, ItemStaysAndNothingIsCut) {
+  ASSERT_GT(text::CharCount(GetParam().target), kCustomPropertySize);
   MemoryStore store;
-  store.AddFolder("file://./backofficestorage/example.com/MBX/user/Inbox");
-  const std::string item = "file://./backofficestorage/example.com/MBX/user/Inbox/1.eml";
-  auto delivered = DeliveredItem();
-  delivered.properties[kOriginally] = "x";
-  delivered.properties[kMove] = kJunkListed;
-  store.PutItem(item, delivered);
-  SetRules({});
-  SaveCommit(*store.OpenRecord(item), item, kCommitted, MemoryServices(store));
-  EXPECT_TRUE(store.FindItem(item).has_value());
+  AddFolders(store);
+  store.AddFolder(kCutFolder);
+  store.PutItem(kItem, DeliveredItem());
+  SetRules({{"X-Spam-Flag", "YES", GetParam().action, GetParam().target}});
+  const auto services = MemoryServices(store);
+
+  SaveBegin(*store.OpenRecord(kItem), kItem, EVT_SYNC_BEGIN | EVT_IS_DELIVERED);
+  EXPECT_EQ(store.Property(kItem, kMove), std::nullopt);
+  EXPECT_EQ(store.Property(kItem, kForward), std::nullopt);
+  try {
+    SaveCommit(*store.OpenRecord(kItem), kItem, kCommitted, services);
+  } catch (const PlatformError&) {
+  }
+  EXPECT_TRUE(store.FindItem(kItem).has_value());
+  EXPECT_TRUE(store.ItemsIn(kJunk).empty());
+  EXPECT_TRUE(store.ItemsIn(kCutFolder).empty());
+  EXPECT_TRUE(store.Files().empty());
+}
+
+TEST(LongTargetTest, ATargetOfExactlyTheDefinedSizeIsKept) {
+  std::string target;
+  for (int i = 0; i < 256 - 12; ++i) target += "\u00E4";  // two bytes each
+  target += "@example.com";
+  ASSERT_EQ(text::CharCount(target), kCustomPropertySize);
+  MemoryStore store;
+  AddFolders(store);
+  store.PutItem(kItem, DeliveredItem());
+  SetRules({{"X-Spam-Flag", "YES", "forward to", target}});
+  SaveBegin(*store.OpenRecord(kItem), kItem, EVT_SYNC_BEGIN | EVT_IS_DELIVERED);
+  EXPECT_EQ(store.Property(kItem, kForward), target);
 }
 
 TEST(NewGuidStringTest, FormatsEveryFieldPadded) {
@@ -171,8 +287,7 @@ TEST(NewGuidStringTest, FormatsEveryFieldPadded) {
   guid.data2 = 0xB;
   guid.data3 = 0xC0DE;
   guid.data4 = {0, 1, 2, 0xAB, 0xCD, 0xEF, 0x10, 0xFF};
-  EXPECT_EQ(NewGuidString([&] { return std::optional(guid); }),
-            "0000001A000BC0DE000102ABCDEF10FF");
+  EXPECT_EQ(NewGuidString([&] { return std::optional(guid); }), "0000001A000BC0DE000102ABCDEF10FF");
   EXPECT_EQ(NewGuidString([] { return std::optional<Guid>(); }), "");
 }
 

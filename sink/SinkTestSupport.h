@@ -3,7 +3,9 @@
 // and scripted services.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/PlatformError.h"
@@ -12,6 +14,7 @@
 #include "sink/ModuleState.h"
 #include "sink/RuleFile.h"
 #include "sink/SinkServices.h"
+#include "sink/StoreAccess.h"
 
 namespace quarvel::sink::testing {
 
@@ -61,6 +64,39 @@ inline MemoryStore::Item DeliveredItem(const std::string& itemClass = "IPM.Note"
   item.message = kMessage;
   return item;
 }
+
+// Passes every call to the record it wraps; tests override the calls they
+// want to go wrong.
+class DelegatingStoreAccess : public StoreAccess {
+ public:
+  explicit DelegatingStoreAccess(std::unique_ptr<StoreAccess> inner) : inner_(std::move(inner)) {}
+
+  std::string ReadProperty(const std::string& name) override { return inner_->ReadProperty(name); }
+  void AppendProperty(const std::string& name, const std::string& value) override {
+    inner_->AppendProperty(name, value);
+  }
+  void SetProperty(const std::string& name, const std::string& value) override {
+    inner_->SetProperty(name, value);
+  }
+  void DeleteProperty(const std::string& name) override { inner_->DeleteProperty(name); }
+  void UpdateFields() override { inner_->UpdateFields(); }
+  std::string ParentURL() override { return inner_->ParentURL(); }
+  void Close() override { inner_->Close(); }
+  void OpenReadWrite(const std::string& url) override { inner_->OpenReadWrite(url); }
+  void DeleteRecord() override { inner_->DeleteRecord(); }
+  void MoveRecord(const std::string& from, const std::string& to) override {
+    inner_->MoveRecord(from, to);
+  }
+  std::string FolderEmailAddress(const std::string& url) override {
+    return inner_->FolderEmailAddress(url);
+  }
+  std::unique_ptr<MessageStream> OpenMessageStream(const std::string& url) override {
+    return inner_->OpenMessageStream(url);
+  }
+
+ private:
+  std::unique_ptr<StoreAccess> inner_;
+};
 
 inline void AddFolders(MemoryStore& store) {
   store.AddFolder(kInbox, kInboxAddress);

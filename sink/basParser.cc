@@ -53,14 +53,16 @@ struct AsciiChars {
   }
 };
 
-// Calls `use` with `text` as a sequence of characters, upper-cased first when
-// kUpperCase is set. Only non-ASCII text pays for full case mapping and decoding.
+// Calls `use` with `text` as a sequence of characters, each replaced by its
+// case key (text::CaseKey) when kUpperCase is set. Case is mapped one
+// character at a time: a full mapping would turn "ß" into "SS", and "{?}"
+// would then need two characters for it. Only non-ASCII text is decoded.
 template <bool kUpperCase, typename Use>
 auto WithChars(std::string_view text, const Use& use) {
   if (text::IsAscii(text)) return use(AsciiChars<kUpperCase>{text});
   std::u32string chars;
   if constexpr (kUpperCase) {
-    chars = text::DecodeUtf8(text::UpperCase(text));
+    chars = text::DecodeCaseKeys(text);
   } else {
     chars = text::DecodeUtf8(text);
   }

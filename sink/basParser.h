@@ -3,9 +3,9 @@
 // condition value.
 //
 // Three kinds of condition: literal text (the value begins with it, letter case
-// ignored), wildcard patterns written with "{*}" and "{?}" (BASIC Like rules),
-// and numeric comparison groups such as "{>3.9 <11.1}" with an optional text
-// before and after the group.
+// ignored character by character), wildcard patterns written with "{*}" and "{?}" (BASIC Like
+// rules), and numeric comparison groups such as "{>3.9 <11.1}" with an optional text before and
+// after the group.
 //
 // Errors: an invalid wildcard pattern (an unclosed "[" list, a descending range)
 // throws PatternError; callers treat that as "condition not met". Nothing else
@@ -34,7 +34,8 @@ class PatternError : public std::runtime_error {
 // The BASIC Like operator, ordinal and anchored at both ends: "?" one character,
 // "*" any run, "#" one digit, "[list]" / "[!list]" one character in / not in the
 // list (ranges such as A-Z), "[]" nothing. Throws PatternError for an invalid
-// pattern. Callers upper-case both texts first when letter case must not count.
+// pattern. Callers map both texts first when letter case must not count, one
+// character at a time (text::CaseKey), so that counts stay as written.
 [[nodiscard]] bool Like(std::string_view value, std::string_view pattern);
 
 // The BASIC Val function: leading blanks skipped, then an optional sign, digits,

@@ -129,11 +129,35 @@ TEST(ConditionHoldsTest, ComparisonCombinedWithWildcard) {
 
 // --- Unicode and malformed input ---------------------------------------------
 
-TEST(ConditionUnicodeTest, CaseIgnoredBeyondAscii) {
-  EXPECT_TRUE(ConditionHolds("Ärger über Spam", "ä{*}"));
-  EXPECT_TRUE(ConditionHolds("straße", "STRASSE{*}"));  // full upper-casing
-  EXPECT_TRUE(ConditionHolds("été", "ÉTÉ"));
-}
+// Letter case is ignored one character at a time, in wildcards as in plain
+// text: no character ever stands for two, so "ß" is one character and never
+// "SS", and a list holds exactly the characters written in it.
+INSTANTIATE_TEST_SUITE_P(CaseBeyondAscii, ConditionHoldsTable,
+                         testing::Values(                                     //
+                             ConditionCase{"ä{*}", "Ärger über Spam", true},  //
+                             ConditionCase{"ÉTÉ", "été", true},               //
+                             ConditionCase{"Stra{?}e", "Straße", true},       //
+                             ConditionCase{"{?}", "ß", true},                 //
+                             ConditionCase{"[ß]{*}", "Sale", false},          //
+                             ConditionCase{"[ß]{*}", "ßale", true},           //
+                             ConditionCase{"STRASSE{*}", "Straße", false},    //
+                             ConditionCase{"STRASSE", "Straße", false},  // plain and wildcard agree
+                             ConditionCase{"stra{?}{?}e", "STRASSE", true},  //
+                             ConditionCase{"{?}{?}", "ß", false},            //
+                             ConditionCase{"\u1E9E{*}", "ßig", true},  // capital sharp s folds to ß
+                             ConditionCase{"\u1E9E", "ßig", true},     //
+                             ConditionCase{"k{?}", "\u212A1", true},   // Kelvin sign folds to k
+                             ConditionCase{"[j-l]{*}", "\u212A", true},  // ... inside a range too
+                             ConditionCase{"ı{*}", "I", false},          // dotless i is not I ...
+                             ConditionCase{"ı", "I", false},             // ... in either test
+                             ConditionCase{"İ{*}", "i", false},          //
+                             ConditionCase{"ǆ{?}", "ǅx", true},          // title case
+                             ConditionCase{"[à-ü]{*}", "É", true},  // ranges compare upper case
+                             ConditionCase{"{*}σ", "ΟΔΟΣ", true},   //
+                             ConditionCase{"{*}ς", "ΟΔΟΣ", true},   // final sigma is a sigma
+                             ConditionCase{"\xFF{?}", "\xFFß",
+                                           true},  // invalid bytes stay one each
+                             ConditionCase{"{?}ß", "\xFESS", false}));
 
 TEST(ConditionUnicodeTest, WildcardsCountCharactersNotBytes) {
   EXPECT_TRUE(ConditionHolds("É", "{?}"));

@@ -9,6 +9,7 @@ packages=(
   libicu-dev libcli11-dev nlohmann-json3-dev libgmime-3.0-dev libglib2.0-dev
   qt6-base-dev fonts-dejavu-core  # the setup program's windows and their font
   xvfb xauth                      # tools/screenshots.sh draws them on a virtual display
+  time                            # CPU time and peak memory in bench/eval_bench.sh
 )
 [ "${QUARVEL_WITH_FUZZ:-0}" = 1 ] && packages+=(libclang-rt-14-dev)
 

@@ -69,6 +69,37 @@ std::optional<std::string> Address(std::string_view value, std::string& why) {
   return std::string(value);
 }
 
+// The parts of an x-receiver value between commas that separate addresses:
+// commas inside a quoted display name ("Doe, John" <j@example.com>) or inside
+// <> do not. A backslash inside quotes escapes the next character.
+std::vector<std::string_view> SplitReceivers(std::string_view value) {
+  std::vector<std::string_view> parts;
+  bool quoted = false;
+  bool angled = false;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    const char c = value[i];
+    if (quoted) {
+      if (c == '\\') {
+        ++i;
+      } else if (c == '"') {
+        quoted = false;
+      }
+    } else if (c == '"' && !angled) {
+      quoted = true;
+    } else if (c == '<') {
+      angled = true;
+    } else if (c == '>') {
+      angled = false;
+    } else if (c == ',' && !angled) {
+      parts.push_back(value.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  parts.push_back(value.substr(start));
+  return parts;
+}
+
 PickupParse Malformed(std::string why) { return {std::nullopt, std::move(why)}; }
 
 }  // namespace
@@ -113,16 +144,30 @@ PickupParse ParsePickupFile(std::string_view content) {
     if (line.find('\0') != std::string_view::npos) {
       return Malformed(where + "NUL byte in the envelope");
     }
+    const auto value = line.substr((isSender ? kSender : kReceiver).size());
     std::string why;
-    auto address = Address(line.substr((isSender ? kSender : kReceiver).size()), why);
-    if (!address) return Malformed(where + why);
     if (isSender) {
+      auto address = Address(value, why);
+      if (!address) return Malformed(where + why);
       ++senders;
       result.sender = std::move(*address);
-    } else if (std::none_of(
-                   result.receivers.begin(), result.receivers.end(),
-                   [&](const std::string& r) { return EqualsAsciiIgnoreCase(r, *address); })) {
-      result.receivers.push_back(std::move(*address));
+    } else {
+      // Every address of a list is sent to, or none: a list that cannot be
+      // read whole is refused rather than sent to the part that could.
+      const auto parts = SplitReceivers(value);
+      for (std::size_t i = 0; i < parts.size(); ++i) {
+        auto address = Address(parts[i], why);
+        if (!address) {
+          if (parts.size() == 1) return Malformed(where + why);
+          return Malformed(where + "address " + std::to_string(i + 1) + " of " +
+                           std::to_string(parts.size()) + ": " + why);
+        }
+        if (std::none_of(
+                result.receivers.begin(), result.receivers.end(),
+                [&](const std::string& r) { return EqualsAsciiIgnoreCase(r, *address); })) {
+          result.receivers.push_back(std::move(*address));
+        }
+      }
     }
     position = next;
   }

@@ -9,7 +9,12 @@
 // more), names in any case, ending in CRLF or LF. The first line that is not
 // an envelope line starts the message, so a header such as Quarvel's
 // "x-Originally delivered to:" stays the message's first line. A value may be
-// "Display <address>": the address is the text inside the last <>.
+// "Display <address>": the address is the text inside the last <>. An
+// x-receiver value may list several such addresses separated by commas
+// ("Desk <a@x.example>, Other <b@y.example>"; a comma inside a quoted display
+// name or inside <> separates nothing): each one is a receiver. When any
+// part of a list is not an address the whole file is malformed, so no
+// address written in it is ever left out silently.
 //
 // Parsing never throws and never reads past `content`; anything it does not
 // accept is malformed with a reason a person can act on (control bytes in it

@@ -13,6 +13,8 @@ using namespace std::string_literals;
 
 const std::string kInboxUrl = "file://./backofficestorage/example.com/Public Folders/Inbox";
 const std::string kMessage = "From: Sender <sender@example.net>\r\nSubject: hi\r\n\r\nHello.\r\n";
+const std::string kSender = "x-sender: s@example.net\r\n";
+const std::string kReceiver = "x-receiver: r@example.com\r\n";
 
 // ---------------------------------------------------------------------------
 // Files that are sent
@@ -82,6 +84,19 @@ INSTANTIATE_TEST_SUITE_P(
                  "x-sender: s@example.net\r\nx-receiver: r@example.com\r\nSubject: \xC3\xA4\r\n\r\n"
                  "a\0b\xFF"s,
                  {"s@example.net", {"r@example.com"}, "Subject: \xC3\xA4\r\n\r\na\0b\xFF"s}},
+        // A forward target that names several recipients reaches each of them.
+        GoodCase{"ListOfDisplayNamesAndAddresses",
+                 kSender + "x-receiver: Desk <a@x.example>, Other <b@y.example>\r\n" + kMessage,
+                 {"s@example.net", {"a@x.example", "b@y.example"}, kMessage}},
+        GoodCase{"ListOfBareAddresses",
+                 kSender + "x-receiver: a@example.com,b@example.com , A@EXAMPLE.com\r\n" + kMessage,
+                 {"s@example.net", {"a@example.com", "b@example.com"}, kMessage}},
+        GoodCase{
+            "CommaInsideAQuotedName",
+            kSender +
+                "x-receiver: \"Doe, John\" <j@example.com>, \"a\\\"b, c\" <k@example.com>\r\n" +
+                kMessage,
+            {"s@example.net", {"j@example.com", "k@example.com"}, kMessage}},
         GoodCase{"NonAsciiAddress",
                  "x-sender: j\xC3\xB6rg@example.net\r\nx-receiver: r@b\xC3\xBC"
                  "cher.example\r\n" +
@@ -109,9 +124,6 @@ TEST_P(MalformedPickupFileTest, SaysWhy) {
   EXPECT_NE(parsed.whyMalformed.find(GetParam().why), std::string::npos) << parsed.whyMalformed;
 }
 
-const std::string kSender = "x-sender: s@example.net\r\n";
-const std::string kReceiver = "x-receiver: r@example.com\r\n";
-
 INSTANTIATE_TEST_SUITE_P(
     Cases, MalformedPickupFileTest,
     ::testing::Values(
@@ -129,11 +141,25 @@ INSTANTIATE_TEST_SUITE_P(
                       "line 1 (x-sender): empty address"},
         MalformedCase{"BlankInAddress", kSender + "x-receiver: r r@example.com\r\n" + kMessage,
                       "blank or control character in the address \"r r@example.com\""},
-        MalformedCase{"TwoAddressesInALine",
-                      kSender + "x-receiver: a@example.com, b@example.com\r\n" + kMessage,
+        // A list is sent to whole or not at all.
+        MalformedCase{"ListWithAnUnquotedCommaInAName",
+                      kSender + "x-receiver: Doe, John <j@example.com>\r\n" + kMessage,
+                      "line 2 (x-receiver): address 1 of 2: not an e-mail address "
+                      "(name@domain): \"Doe\""},
+        MalformedCase{"ListWithAnEmptyPart",
+                      kSender + "x-receiver: a@example.com, , b@example.com\r\n" + kMessage,
+                      "address 2 of 3: empty address"},
+        MalformedCase{"ListWithATrailingComma",
+                      kSender + "x-receiver: Desk <a@example.com>,\r\n" + kMessage,
+                      "address 2 of 2: empty address"},
+        MalformedCase{"ListWithSemicolons",
+                      kSender + "x-receiver: a@example.com; b@example.com\r\n" + kMessage,
                       "blank or control character"},
-        MalformedCase{"CommaListWithoutBlanks",
-                      kSender + "x-receiver: a@example.com,b@example.com\r\n" + kMessage,
+        MalformedCase{"SenderList",
+                      "x-sender: a@example.net, b@example.net\r\n" + kReceiver + kMessage,
+                      "line 1 (x-sender): blank or control character"},
+        MalformedCase{"SemicolonWithoutBlanks",
+                      kSender + "x-receiver: a@example.com;b@example.com\r\n" + kMessage,
                       "not a single address"},
         MalformedCase{"NoAt", kSender + "x-receiver: postmaster\r\n" + kMessage,
                       "not an e-mail address (name@domain): \"postmaster\""},

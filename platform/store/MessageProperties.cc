@@ -49,12 +49,21 @@ struct ParsedHeaders {
   std::string fromEmail;
 };
 
-// The header block without lines whose field name is not a valid one (such as
-// "x-Originally delivered to:", which a returning forward carries first) and
-// their continuations: the parser would take such a line for the end of the
-// headers and lose the subject and sender after it. The transport headers
-// property keeps every line.
-std::string WellFormedFields(const std::string& headerBlock) {
+bool IsNamed(std::string_view name, std::string_view wanted) {
+  return name.size() == wanted.size() &&
+         std::equal(name.begin(), name.end(), wanted.begin(), [](char a, char b) {
+           return (a >= 'A' && a <= 'Z' ? a + ('a' - 'A') : a) == b;
+         });
+}
+
+// The fields the derived properties come from, "Subject:" and "From:", each
+// with its continuation lines, in their order. The parser sees nothing else:
+// the relay lines and signatures that make up most of a header block cannot
+// change these values and cost most of the parse. A line whose field name is
+// not a valid one (such as "x-Originally delivered to:", which a returning
+// forward carries first) is no Subject or From line either. The transport
+// headers property keeps every line.
+std::string SubjectAndFromFields(const std::string& headerBlock) {
   std::string kept;
   bool keeping = false;
   std::size_t start = 0;
@@ -68,9 +77,8 @@ std::string WellFormedFields(const std::string& headerBlock) {
       continue;
     }
     const auto colon = line.find(':');
-    keeping = colon != std::string_view::npos && colon > 0 &&
-              std::all_of(line.begin(), line.begin() + colon,
-                          [](char c) { return c > 32 && c < 127; });
+    const auto name = line.substr(0, colon == std::string_view::npos ? 0 : colon);
+    keeping = IsNamed(name, "subject") || IsNamed(name, "from");
     if (keeping) kept += line;
   }
   return kept;
@@ -86,7 +94,7 @@ ParsedHeaders ParseHeaders(const std::string& headerBlock) {
   ParsedHeaders parsed;
   // Only the header block: the body cannot change these values, and skipping it
   // keeps large or malformed MIME bodies out of the parser.
-  const std::string text = WellFormedFields(headerBlock) + "\r\n";
+  const std::string text = SubjectAndFromFields(headerBlock) + "\r\n";
   GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(text.data(), text.size()));
   if (!stream) return parsed;
   GObjectPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));

@@ -114,6 +114,14 @@ INSTANTIATE_TEST_SUITE_P(
                    "Subject: =?UTF-8?Q?=3D=3FUTF-8=3FB=3FSsO8cmdlbg=3D=3D=3F=3D?=\n\n",
                    "=?UTF-8?B?SsO8cmdlbg==?=", "=?UTF-8?B?SsO8cmdlbg==?= <a@b.example>",
                    "a@b.example"},
+        // Only the fields named Subject and From count, however many others
+        // come first and whatever they hold.
+        DeriveCase{"AmongManyOtherFields",
+                   "Received: from a\r\n\tby b; Subject: not this\r\nX-Original-Subject: no\r\n"
+                   "Resent-From: r@example.com\r\nFrom : spaced@example.com\r\n"
+                   "DKIM-Signature: v=1;\r\n h=From:Subject;\r\nSubject: this one\r\n"
+                   "X-Subject: no\r\nSender: s@example.com\r\nFrom: f@example.com\r\n\r\n",
+                   "this one", "f@example.com", "f@example.com"},
         DeriveCase{"NoSubjectOrSender", "X-Other: 1\r\n\r\n", "", "", ""},
         DeriveCase{"HeadersInBodyDoNotCount",
                    "X-Other: 1\r\n\r\nSubject: body\r\nFrom: body@example.com\r\n", "", "", ""},

@@ -111,6 +111,7 @@ int main(int argc, char** argv) {
       options.spamConfidenceLevel = entry.spamConfidenceLevel;
       options.folderUrl = server.FileUrl(folder);
       options.folderAddress = server.Store().ReadFolder(folder).emailAddress;
+      options.verbose = true;  // the table names the rule's condition
       const auto evaluation = explain::EvaluateMessage(rules, entry.file, message, options);
       row.rule = RuleText(evaluation);
       if (evaluation.outcome == "forward") row.forwardTo = sink::ExtractAddress(evaluation.target);

@@ -29,7 +29,14 @@ INSTANTIATE_TEST_SUITE_P(Verdicts, ExplainMatchTest,
                          ::testing::Values(MatchCase{"{>5}", "7", kMatch, "match\n"},
                                            MatchCase{"Spam:", "Re: Spam:", kNoMatch, "no match\n"},
                                            MatchCase{"[Z-A]{*}", "x", kInvalidPattern, ""},
-                                           MatchCase{"[abc{*}", "x", kInvalidPattern, ""}));
+                                           MatchCase{"[abc{*}", "x", kInvalidPattern, ""},
+                                           // One character never stands for two.
+                                           MatchCase{"Stra{?}e", "Straße", kMatch, "match\n"},
+                                           MatchCase{"{?}", "ß", kMatch, "match\n"},
+                                           MatchCase{"[ß]{*}", "Sale", kNoMatch, "no match\n"},
+                                           MatchCase{"STRASSE{*}", "Straße", kNoMatch,
+                                                     "no match\n"},
+                                           MatchCase{"STRASSE", "Straße", kNoMatch, "no match\n"}));
 
 TEST(ExplainMatchTest, InvalidPatternNamesTheProblem) {
   std::ostringstream out, err;

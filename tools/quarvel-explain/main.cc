@@ -11,18 +11,19 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
 
   std::string pattern, value;
-  auto* match = app.add_subcommand(
-      "match", "Test one value against one condition pattern, as a rule does.\n"
-               "Exit 0: match; 1: no match; 2: invalid pattern.");
+  auto* match = app.add_subcommand("match",
+                                   "Test one value against one condition pattern, as a rule does.\n"
+                                   "Exit 0: match; 1: no match; 2: invalid pattern.");
   match->add_option("PATTERN", pattern, "condition value of a rule, e.g. \"{>5}\" or \"[SPAM]{*}\"")
       ->required();
   match->add_option("VALUE", value, "header value, subject or spam confidence level")->required();
 
   std::string ruleFile;
   bool json = false;
-  auto* rules = app.add_subcommand("rules", "Show the rules of a rule file as the sink loads them.");
-  rules->add_option("FILE", ruleFile, "rule file (default: " +
-                                          quarvel::explain::DefaultRuleFilePath() + ")");
+  auto* rules =
+      app.add_subcommand("rules", "Show the rules of a rule file as the sink loads them.");
+  rules->add_option("FILE", ruleFile,
+                    "rule file (default: " + quarvel::explain::DefaultRuleFilePath() + ")");
   rules->add_flag("--json", json, "print one JSON object");
 
   quarvel::explain::EvalOptions eval;
@@ -32,7 +33,8 @@ int main(int argc, char** argv) {
   int scl = 0;
   auto* evalCommand = app.add_subcommand(
       "eval", "Show what the sink would do with messages: which rule fires, and what follows.");
-  evalCommand->add_option("MESSAGE", messages, "message files");
+  evalCommand->add_option("MESSAGE", messages,
+                          "message files, or directories of them (evaluated in name order)");
   evalCommand->add_option("--rules", eval.ruleFile, "rule file (default: the one beside the sink)");
   auto* sclOption = evalCommand->add_option("--scl", scl, "spam confidence level of the messages")
                         ->check(CLI::Range(-1, 9));
@@ -41,9 +43,12 @@ int main(int argc, char** argv) {
                           "e-mail address of the folder the messages arrive in");
   evalCommand->add_option("--folder", folder,
                           "evaluate every item of this folder of the simulated server instead");
-  evalCommand->add_option("--root", root, "simulated server directory (default: $EXSIM_ROOT)");
+  auto* rootOption = evalCommand->add_option(
+      "--root", root,
+      "simulated server directory (default: $EXSIM_ROOT); moves are checked against its folders");
   evalCommand->add_flag("--verbose", eval.verbose, "show every rule visited and why");
-  evalCommand->add_flag("--json", eval.json, "print one JSON object per message");
+  evalCommand->add_flag("--json", eval.json,
+                        "print one JSON object per message (with --verbose: and its rule visits)");
 
   CLI11_PARSE(app, argc, argv);
 
@@ -53,7 +58,10 @@ int main(int argc, char** argv) {
       return 2;
     }
     if (sclOption->count() > 0) eval.spamConfidenceLevel = scl;
-    return quarvel::explain::RunEval(messages, folder, root, eval, std::cout, std::cerr);
+    // Message files alone need no server; a named one shows whether targets exist.
+    const bool useServer = !folder.empty() || rootOption->count() > 0;
+    return quarvel::explain::RunEval(messages, folder, useServer ? root : std::string(), eval,
+                                     std::cout, std::cerr);
   }
 
   if (match->parsed()) return quarvel::explain::RunMatch(pattern, value, std::cout, std::cerr);
