@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # The main job on the simulated server, from nothing: build, create a sample
-# server, install and register the sink, write a rule file, deliver the sample
-# mail, run the SMTP service, and show what became of every message.
+# server, install the sink with the setup program and register it, write a
+# rule file, deliver the sample mail, run the SMTP service, and show what
+# became of every message.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
 cmake --preset default > /dev/null
-cmake --build --preset default --target Quarvel exsim quarvel-explain quarvel-demo
+cmake --build --preset default --target Quarvel exsim quarvel-explain quarvel-demo QuarvelSetup \
+  sample-host-files
 
 root=${QUARVEL_DEMO_ROOT:-$PWD/demo-server}
 export EXSIM_ROOT=$root
@@ -15,12 +17,14 @@ bin=$PWD/build/bin
 
 echo "== A sample server in $root"
 "$bin/exsim" init --force
+"$bin/sample-host-files" "$root"
 
 echo "== The sink, with its own rule file beside it"
 mkdir -p "$root/sink"
 cp "$bin/Quarvel.so" "$root/sink/Quarvel.so"
 sed "s|^Path=.*|Path=$root/pickup|" testdata/demo-rules.ini > "$root/sink/Quarvel.ini"
-"$bin/exsim" complus install "$root/sink/Quarvel.so"
+# The setup program installs the component file from its working directory.
+(cd "$root/sink" && "$bin/QuarvelSetup" --install)
 "$bin/exsim" reg add --store-wide
 "$bin/quarvel-explain" rules "$root/sink/Quarvel.ini"
 

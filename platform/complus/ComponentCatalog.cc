@@ -64,10 +64,10 @@ std::string FormatGuid(const std::array<std::uint8_t, 16>& b) {
 
 class Reader {
  public:
-  explicit Reader(const std::filesystem::path& file) : file_(file) {}
+  explicit Reader(std::string catalog) : catalog_(std::move(catalog)) {}
 
   [[noreturn]] void Fail(const std::string& where, const std::string& why) const {
-    throw PlatformError(kErrFail, "component catalog " + file_.string() + ": " + where + why);
+    throw PlatformError(kErrFail, catalog_ + ": " + where + why);
   }
 
   const json& Member(const json& object, const char* key, const std::string& where) const {
@@ -118,7 +118,7 @@ class Reader {
   }
 
  private:
-  const std::filesystem::path& file_;
+  std::string catalog_;
 };
 
 Application ReadApplication(const Reader& reader, const json& entry, std::size_t index) {
@@ -134,17 +134,6 @@ Application ReadApplication(const Reader& reader, const json& entry, std::size_t
   app.running = reader.Flag(entry, "Running", where, false);
   app.generation = reader.Count(entry, "Generation", where);
   if (app.name.empty() || app.id.empty()) reader.Fail(where, "needs a \"Name\" and an \"ID\"");
-
-  const json& service = reader.Member(entry, "Service", where);
-  if (!service.is_null()) {
-    const std::string serviceWhere = where + "service: ";
-    app.service = Service{reader.Text(service, "Name", serviceWhere),
-                          reader.Text(service, "StartType", serviceWhere),
-                          reader.Text(service, "ErrorControl", serviceWhere),
-                          reader.Text(service, "Dependencies", serviceWhere),
-                          reader.Text(service, "RunAs", serviceWhere),
-                          reader.Flag(service, "DesktopInteraction", serviceWhere, false)};
-  }
 
   const json& components = reader.List(entry, "Components", where);
   for (std::size_t i = 0; i < components.size(); ++i) {
@@ -164,6 +153,29 @@ Application ReadApplication(const Reader& reader, const json& entry, std::size_t
   return app;
 }
 
+Service ReadService(const Reader& reader, const json& entry, std::size_t index) {
+  const std::string where = "service " + std::to_string(index + 1) + ": ";
+  Service service{reader.Text(entry, "Name", where),
+                  reader.Text(entry, "Application", where),
+                  reader.Text(entry, "StartType", where),
+                  reader.Text(entry, "ErrorControl", where),
+                  reader.Text(entry, "Dependencies", where),
+                  reader.Text(entry, "RunAs", where),
+                  reader.Flag(entry, "DesktopInteraction", where, false)};
+  if (service.name.empty()) reader.Fail(where, "needs a \"Name\"");
+  return service;
+}
+
+json WriteService(const Service& service) {
+  return {{"Name", service.name},
+          {"Application", service.application},
+          {"StartType", service.startType},
+          {"ErrorControl", service.errorControl},
+          {"Dependencies", service.dependencies},
+          {"RunAs", service.runAs},
+          {"DesktopInteraction", service.desktopInteraction}};
+}
+
 json WriteApplication(const Application& app) {
   json entry = {{"Name", app.name},
                 {"ID", app.id},
@@ -173,14 +185,6 @@ json WriteApplication(const Application& app) {
                 {"ApplicationAccessChecksEnabled", app.accessChecksEnabled},
                 {"Running", app.running},
                 {"Generation", app.generation}};
-  if (app.service) {
-    entry["Service"] = {{"Name", app.service->name},
-                        {"StartType", app.service->startType},
-                        {"ErrorControl", app.service->errorControl},
-                        {"Dependencies", app.service->dependencies},
-                        {"RunAs", app.service->runAs},
-                        {"DesktopInteraction", app.service->desktopInteraction}};
-  }
   json components = json::array();
   for (const Component& component : app.components) {
     components.push_back(
@@ -197,6 +201,43 @@ json WriteApplication(const Application& app) {
 [[noreturn]] void ThrowSaveError(const std::filesystem::path& file, const char* step, int error) {
   throw PlatformError(kErrFail, "cannot save component catalog " + file.string() + " (" + step +
                                     "): " + std::strerror(error));
+}
+
+void WriteFileAtOnce(const std::filesystem::path& file, const std::string& content) {
+  const std::filesystem::path directory = file.parent_path();
+  if (!directory.empty()) {
+    std::error_code error;
+    std::filesystem::create_directories(directory, error);
+    if (error) ThrowSaveError(file, "create directory", error.value());
+  }
+  // mkstemp creates the file 0600; fchmod keeps that whatever the umask did.
+  std::string temp = file.string() + ".XXXXXX";
+  const int fd = mkstemp(temp.data());
+  if (fd < 0) ThrowSaveError(file, "create temporary file", errno);
+  const auto fail = [&](const char* step) {
+    const int error = errno;
+    close(fd);
+    unlink(temp.c_str());
+    ThrowSaveError(file, step, error);
+  };
+  if (fchmod(fd, S_IRUSR | S_IWUSR) != 0) fail("set permissions");
+  for (std::size_t written = 0; written < content.size();) {
+    const ssize_t n = write(fd, content.data() + written, content.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) fail("write");
+    written += static_cast<std::size_t>(n);
+  }
+  if (fsync(fd) != 0) fail("flush");
+  if (close(fd) != 0) {
+    const int error = errno;
+    unlink(temp.c_str());
+    ThrowSaveError(file, "close", error);
+  }
+  if (std::rename(temp.c_str(), file.c_str()) != 0) {
+    const int error = errno;
+    unlink(temp.c_str());
+    ThrowSaveError(file, "rename", error);
+  }
 }
 
 // --- Property values ------------------------------------------------------------
@@ -241,12 +282,6 @@ std::string DescribeApplication(const Application& app) {
       << "\n"
       << "  State: " << (app.running ? "running" : "shut down") << " (generation " << app.generation
       << ")\n";
-  if (app.service) {
-    out << "  Service: " << app.service->name << " (start " << app.service->startType
-        << ", error control " << app.service->errorControl << ", dependencies \""
-        << app.service->dependencies << "\", run as " << app.service->runAs << ", desktop "
-        << (app.service->desktopInteraction ? "allowed" : "not allowed") << ")\n";
-  }
   for (const Component& component : app.components) {
     out << "  Component " << component.progId << " in " << component.moduleFile.string() << "\n"
         << "    ConstructionEnabled: " << (component.constructionEnabled ? "True" : "False") << "\n"
@@ -435,22 +470,50 @@ std::size_t CatalogCollection::SaveChanges() {
 
 // --- ComponentCatalog: plain model ---------------------------------------------------
 
-ComponentCatalog::ComponentCatalog(std::filesystem::path file, GuidSource newGuid)
-    : file_(std::move(file)), newGuid_(newGuid ? std::move(newGuid) : RandomGuidSource()) {
+ComponentCatalog::ComponentCatalog(std::filesystem::path file, GuidSource newGuid,
+                                   ModuleLister listModule)
+    : file_(std::move(file)),
+      newGuid_(newGuid ? std::move(newGuid) : RandomGuidSource()),
+      listModule_(listModule ? std::move(listModule) : ModuleLister(ListModuleProgIds)) {
   Load();
 }
 
+ComponentCatalog::ComponentCatalog(InMemory, GuidSource newGuid, ModuleLister listModule)
+    : newGuid_(newGuid ? std::move(newGuid) : RandomGuidSource()),
+      listModule_(listModule ? std::move(listModule) : ModuleLister(ListModuleProgIds)),
+      inMemory_(true) {}
+
+std::string ComponentCatalog::Where() const {
+  return inMemory_ ? std::string("component catalog (in memory)")
+                   : "component catalog " + file_.string();
+}
+
 void ComponentCatalog::Load() {
+  if (inMemory_) {
+    if (savedText_.empty()) {
+      applications_.clear();
+      services_.clear();
+      return;
+    }
+    std::istringstream in(savedText_);
+    Parse(in);
+    return;
+  }
   std::ifstream in(file_, std::ios::binary);
   if (!in) {
     std::error_code error;
     if (!std::filesystem::exists(file_, error) && !error) {
       applications_.clear();
+      services_.clear();
       return;
     }
     throw PlatformError(kErrFail, "cannot read component catalog " + file_.string());
   }
-  const Reader reader(file_);
+  Parse(in);
+}
+
+void ComponentCatalog::Parse(std::istream& in) {
+  const Reader reader(Where());
   json document;
   try {
     document = json::parse(in);
@@ -463,54 +526,36 @@ void ComponentCatalog::Load() {
   for (std::size_t i = 0; i < list.size(); ++i) {
     applications.push_back(ReadApplication(reader, list[i], i));
   }
+  const json& serviceList = reader.List(document, "Services", "");
+  std::vector<Service> services;
+  for (std::size_t i = 0; i < serviceList.size(); ++i) {
+    services.push_back(ReadService(reader, serviceList[i], i));
+  }
   applications_ = std::move(applications);
+  services_ = std::move(services);
+}
+
+std::string ComponentCatalog::Serialise() const {
+  json applications = json::array();
+  for (const Application& app : applications_) applications.push_back(WriteApplication(app));
+  json services = json::array();
+  for (const Service& service : services_) services.push_back(WriteService(service));
+  try {
+    return json{{"Applications", std::move(applications)}, {"Services", std::move(services)}}.dump(
+               2) +
+           "\n";
+  } catch (const json::type_error&) {
+    ThrowInvalid("cannot save " + Where() + ": it holds text that is not valid UTF-8");
+  }
 }
 
 void ComponentCatalog::Save() const {
-  json applications = json::array();
-  for (const Application& app : applications_) applications.push_back(WriteApplication(app));
-  std::string content;
-  try {
-    content = json{{"Applications", std::move(applications)}}.dump(2) + "\n";
-  } catch (const json::type_error&) {
-    ThrowInvalid("cannot save component catalog " + file_.string() +
-                 ": it holds text that is not valid UTF-8");
+  std::string content = Serialise();
+  if (inMemory_) {
+    savedText_ = std::move(content);
+    return;
   }
-
-  const std::filesystem::path directory = file_.parent_path();
-  if (!directory.empty()) {
-    std::error_code error;
-    std::filesystem::create_directories(directory, error);
-    if (error) ThrowSaveError(file_, "create directory", error.value());
-  }
-  // mkstemp creates the file 0600; fchmod keeps that whatever the umask did.
-  std::string temp = file_.string() + ".XXXXXX";
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) ThrowSaveError(file_, "create temporary file", errno);
-  const auto fail = [&](const char* step) {
-    const int error = errno;
-    close(fd);
-    unlink(temp.c_str());
-    ThrowSaveError(file_, step, error);
-  };
-  if (fchmod(fd, S_IRUSR | S_IWUSR) != 0) fail("set permissions");
-  for (std::size_t written = 0; written < content.size();) {
-    const ssize_t n = write(fd, content.data() + written, content.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) fail("write");
-    written += static_cast<std::size_t>(n);
-  }
-  if (fsync(fd) != 0) fail("flush");
-  if (close(fd) != 0) {
-    const int error = errno;
-    unlink(temp.c_str());
-    ThrowSaveError(file_, "close", error);
-  }
-  if (std::rename(temp.c_str(), file_.c_str()) != 0) {
-    const int error = errno;
-    unlink(temp.c_str());
-    ThrowSaveError(file_, "rename", error);
-  }
+  WriteFileAtOnce(file_, content);
 }
 
 Application* ComponentCatalog::FindApplication(std::string_view name) {
@@ -550,16 +595,29 @@ Application& ComponentCatalog::AddApplication(std::string name) {
   return applications_.emplace_back(std::move(app));
 }
 
+const Service* ComponentCatalog::FindService(std::string_view name) const {
+  for (const Service& service : services_) {
+    if (text::EqualsIgnoreCase(service.name, name)) return &service;
+  }
+  return nullptr;
+}
+
 std::string ComponentCatalog::Describe() const {
   std::string listing;
   for (const Application& app : applications_) listing += DescribeApplication(app);
+  for (const Service& service : services_) {
+    listing += "Service " + service.name + " runs application \"" + service.application +
+               "\" (start " + service.startType + ", error control " + service.errorControl +
+               ", dependencies \"" + service.dependencies + "\", run as " + service.runAs +
+               ", desktop " + (service.desktopInteraction ? "allowed" : "not allowed") + ")\n";
+  }
   return listing;
 }
 
 // --- ComponentCatalog: administration ----------------------------------------------
 
-std::unique_ptr<CatalogCollection> ComponentCatalog::GetCollection(std::string_view name,
-                                                                   std::string_view key) {
+std::unique_ptr<AdminCatalogCollection> ComponentCatalog::GetCollection(std::string_view name,
+                                                                        std::string_view key) {
   if (name == "Applications") {
     return std::make_unique<CatalogCollection>(*this, CatalogCollection::Kind::kApplications,
                                                std::string());
@@ -594,7 +652,7 @@ void ComponentCatalog::InstallComponent(std::string_view applicationName,
   // Before LoadAndFind, which replaces the model the path may point into.
   const std::filesystem::path file = std::filesystem::absolute(moduleFile).lexically_normal();
   Application& target = LoadAndFind(applicationName);
-  const std::vector<std::string> progIds = ListModuleProgIds(file);
+  const std::vector<std::string> progIds = listModule_(file);
   if (progIds.empty()) {
     throw PlatformError(kErrFail, "component module " + file.string() + " lists no classes");
   }
@@ -616,25 +674,46 @@ void ComponentCatalog::InstallComponent(std::string_view applicationName,
   Save();
 }
 
-void ComponentCatalog::RefreshComponents() {
+std::vector<ComponentProblem> ComponentCatalog::RefreshComponents() {
   Load();
-  std::map<std::filesystem::path, std::vector<std::string>> listed;
+  // What each module lists, or why it cannot be used: loaded once per call.
+  struct Listing {
+    std::vector<std::string> progIds;
+    std::optional<PlatformError> error;
+  };
+  std::map<std::filesystem::path, Listing> listed;
+  std::vector<ComponentProblem> problems;
   for (const Application& app : applications_) {
     for (const Component& component : app.components) {
       auto it = listed.find(component.moduleFile);
       if (it == listed.end()) {
-        it = listed.emplace(component.moduleFile, ListModuleProgIds(component.moduleFile)).first;
+        Listing listing;
+        try {
+          listing.progIds = listModule_(component.moduleFile);
+        } catch (const PlatformError& error) {
+          listing.error = error;
+        }
+        it = listed.emplace(component.moduleFile, std::move(listing)).first;
       }
-      const bool stillListed =
-          std::any_of(it->second.begin(), it->second.end(), [&](const std::string& progId) {
-            return text::EqualsIgnoreCase(progId, component.progId);
-          });
-      if (!stillListed) {
-        ThrowNotFound("component module " + component.moduleFile.string() + " no longer holds " +
-                      component.progId);
+      const Listing& listing = it->second;
+      ComponentProblem problem{app.name, component.progId, component.moduleFile, 0, {}};
+      if (listing.error) {
+        problem.number = listing.error->Number();
+        problem.description = listing.error->Description();
+      } else if (std::none_of(listing.progIds.begin(), listing.progIds.end(),
+                              [&](const std::string& progId) {
+                                return text::EqualsIgnoreCase(progId, component.progId);
+                              })) {
+        problem.number = kErrNotFound;
+        problem.description = "component module " + component.moduleFile.string() +
+                              " no longer holds " + component.progId;
+      } else {
+        continue;
       }
+      problems.push_back(std::move(problem));
     }
   }
+  return problems;
 }
 
 void ComponentCatalog::ShutdownApplication(std::string_view applicationName) {
@@ -656,21 +735,30 @@ void ComponentCatalog::CreateServiceForApplication(
     std::string_view /*password*/, bool desktopOk) {
   if (serviceName.empty()) ThrowInvalid("a service needs a name");
   // Copied before LoadAndFind, which replaces the model the texts may point into.
-  Service service{std::string(serviceName),  std::string(startType), std::string(errorControl),
-                  std::string(dependencies), std::string(runAs),     desktopOk};
-  Application& app = LoadAndFind(applicationName);
-  if (app.service) {
-    throw PlatformError(kErrObjectAlreadyInCollection,
-                        "application \"" + app.name + "\" already has a service");
+  Service service{std::string(serviceName),
+                  {},
+                  std::string(startType),
+                  std::string(errorControl),
+                  std::string(dependencies),
+                  std::string(runAs),
+                  desktopOk};
+  service.application = LoadAndFind(applicationName).name;
+  if (const Service* existing = FindService(service.name)) {
+    throw PlatformError(kErrServiceExists, "the service \"" + existing->name +
+                                               "\" already exists; it runs application \"" +
+                                               existing->application + "\"");
   }
-  app.service = std::move(service);
+  services_.push_back(std::move(service));
   Save();
 }
 
 void ComponentCatalog::DeleteServiceForApplication(std::string_view applicationName) {
-  Application& app = LoadAndFind(applicationName);
-  if (!app.service) ThrowNotFound("application \"" + app.name + "\" has no service");
-  app.service.reset();
+  const std::string wanted(applicationName);
+  Load();
+  const auto removed = std::erase_if(services_, [&](const Service& service) {
+    return text::EqualsIgnoreCase(service.application, wanted);
+  });
+  if (removed == 0) ThrowNotFound("no service runs application \"" + wanted + "\"");
   Save();
 }
 

@@ -5,13 +5,19 @@
 // (0600): it holds the applications' passwords.
 //
 // Two layers over the same data:
-//  - the plain model (Application, Component, ComponentCatalog's Load, Save,
-//    Find...), used by the component host and the exsim command line;
-//  - the administration catalog a setup program uses (GetCollection,
-//    CatalogCollection, CatalogObject, InstallComponent, ...), shaped after
-//    the real platform's. Each of its calls re-reads the file, applies its
-//    change and writes the file back, so changes another process made in
-//    between are kept; unsaved changes to the plain model are replaced.
+//  - the plain model (Application, Component, Service, ComponentCatalog's
+//    Load, Save, Find...), used by the component host and the exsim command
+//    line;
+//  - the administration catalog a setup program uses (AdminCatalog.h:
+//    GetCollection, CatalogCollection, CatalogObject, InstallComponent, ...),
+//    shaped after the real platform's. Each of its calls re-reads the file,
+//    applies its change and writes the file back, so changes another process
+//    made in between are kept; unsaved changes to the plain model are
+//    replaced.
+//
+// Services are recorded beside the applications, as the host's service
+// manager keeps them: removing an application leaves the service that runs
+// it, and a service names its application by name.
 //
 // Passwords are never printed: Describe and operator<< mask them, reading the
 // "Password" property gives "********", and no error message contains one.
@@ -19,9 +25,12 @@
 // Failures are PlatformError: kErrNotFound for an unknown application,
 // component, collection or module file; kErrInvalidArgument for an unknown
 // property, a value of the wrong kind or an index out of range;
-// kErrObjectAlreadyInCollection for a ProgID or service that already exists;
-// kErrFail for a file that cannot be read or written and a module that cannot
-// be used. A failed call leaves the file as it was.
+// kErrObjectAlreadyInCollection for a ProgID that already exists;
+// kErrServiceExists for a service name that is taken; kErrFail for a file
+// that cannot be read or written and a module that cannot be used at
+// installation. A failed call leaves the file as it was.
+//
+// InMemoryCatalog (InMemoryCatalog.h) is the same catalog without a file.
 //
 // A ComponentCatalog and its collections are used by one thread at a time;
 // writes replace the file atomically (temporary file, then rename), so readers
@@ -43,6 +52,7 @@
 #include <vector>
 
 #include "platform/ado/Variant.h"
+#include "platform/complus/AdminCatalog.h"
 
 namespace quarvel::platform::complus {
 
@@ -50,6 +60,7 @@ namespace quarvel::platform::complus {
 // not kept: nothing here starts a service.
 struct Service {
   std::string name;
+  std::string application;  // the name of the application it runs
   std::string startType;
   std::string errorControl;
   std::string dependencies;
@@ -75,7 +86,6 @@ struct Application {
   // Counts shutdowns, so a host can tell that objects it made belong to an
   // earlier run of the application.
   std::uint64_t generation = 0;
-  std::optional<Service> service;
   std::vector<Component> components;
 };
 
@@ -92,13 +102,13 @@ class ComponentCatalog;
 // read-only), "ConstructionEnabled" and "ConstructorString" for components.
 // "ID" is read-only; booleans accept True/False, numbers and "True"/"False";
 // only "ConstructorString" may be null.
-class CatalogObject {
+class CatalogObject : public AdminCatalogObject {
  public:
-  [[nodiscard]] std::string Name() const;
+  [[nodiscard]] std::string Name() const override;
   // The application's ID, or the component's ProgID.
-  [[nodiscard]] std::string Key() const;
-  [[nodiscard]] ado::Variant Value(std::string_view property) const;
-  void SetValue(std::string_view property, const ado::Variant& value);
+  [[nodiscard]] std::string Key() const override;
+  [[nodiscard]] ado::Variant Value(std::string_view property) const override;
+  void SetValue(std::string_view property, const ado::Variant& value) override;
 
  private:
   friend class CatalogCollection;
@@ -113,7 +123,7 @@ class CatalogObject {
 // Indices start at 0. References from Item and Add stay valid until that item
 // is removed or the collection is populated again. The catalog must outlive
 // the collection.
-class CatalogCollection {
+class CatalogCollection : public AdminCatalogCollection {
  public:
   enum class Kind { kApplications, kComponents };
 
@@ -122,16 +132,16 @@ class CatalogCollection {
   CatalogCollection(ComponentCatalog& catalog, Kind kind, std::string applicationId);
 
   // Reads the current catalog file, dropping unsaved changes.
-  void Populate();
-  [[nodiscard]] std::size_t Count() const { return items_.size(); }
-  [[nodiscard]] CatalogObject& Item(std::size_t index);
+  void Populate() override;
+  [[nodiscard]] std::size_t Count() const override { return items_.size(); }
+  [[nodiscard]] CatalogObject& Item(std::size_t index) override;
   // A new application with a fresh ID; components come only from
   // InstallComponent (kErrFail here).
-  CatalogObject& Add();
-  void Remove(std::size_t index);
+  CatalogObject& Add() override;
+  void Remove(std::size_t index) override;
   // Writes added, changed and removed objects into the catalog file; other
   // entries of the file stay as they are. Returns how many objects changed.
-  std::size_t SaveChanges();
+  std::size_t SaveChanges() override;
 
  private:
   ComponentCatalog& catalog_;
@@ -141,15 +151,20 @@ class CatalogCollection {
   std::vector<std::string> removedKeys_;
 };
 
-class ComponentCatalog {
+class ComponentCatalog : public AdminCatalog {
  public:
   // 16 bytes for a new application ID.
   using GuidSource = std::function<std::array<std::uint8_t, 16>()>;
+  // The ProgIDs a module file holds; throws PlatformError as
+  // ListModuleProgIds (ComponentModuleFile.h) does, which is the default.
+  using ModuleLister = std::function<std::vector<std::string>(const std::filesystem::path&)>;
 
   // Reads `file` if it exists; a missing file is an empty catalog, created on
   // the first save. Without a GUID source, IDs come from std::random_device.
-  explicit ComponentCatalog(std::filesystem::path file, GuidSource newGuid = {});
+  explicit ComponentCatalog(std::filesystem::path file, GuidSource newGuid = {},
+                            ModuleLister listModule = {});
 
+  // Empty for a catalog kept in memory.
   [[nodiscard]] const std::filesystem::path& File() const { return file_; }
 
   // --- Plain model ---------------------------------------------------------
@@ -161,6 +176,8 @@ class ComponentCatalog {
 
   [[nodiscard]] std::vector<Application>& Applications() { return applications_; }
   [[nodiscard]] const std::vector<Application>& Applications() const { return applications_; }
+  [[nodiscard]] std::vector<Service>& Services() { return services_; }
+  [[nodiscard]] const std::vector<Service>& Services() const { return services_; }
   // By name, ignoring case; the first match, or nullptr.
   [[nodiscard]] Application* FindApplication(std::string_view name);
   [[nodiscard]] const Application* FindApplication(std::string_view name) const;
@@ -174,41 +191,63 @@ class ComponentCatalog {
   Application& AddApplication(std::string name);
   // A new ID in the catalog's form.
   [[nodiscard]] std::string NewApplicationId();
-  // Every application, passwords masked.
+  // By name, ignoring case; nullptr when there is none.
+  [[nodiscard]] const Service* FindService(std::string_view name) const;
+  // Every application, passwords masked, then every service.
   [[nodiscard]] std::string Describe() const;
 
   // --- Administration catalog ----------------------------------------------
   // "Applications", or "Components" with the owning application's ID as key.
-  [[nodiscard]] std::unique_ptr<CatalogCollection> GetCollection(std::string_view name,
-                                                                 std::string_view key = {});
+  [[nodiscard]] std::unique_ptr<AdminCatalogCollection> GetCollection(
+      std::string_view name, std::string_view key = {}) override;
   // Adds one component per ProgID the module lists (construction disabled,
   // constructor string null), replacing components of the same ProgID in that
   // application. typeLib and proxyStub name no files on this platform and are
   // ignored. A ProgID installed in another application is refused.
   void InstallComponent(std::string_view applicationName, const std::filesystem::path& moduleFile,
-                        std::string_view typeLib = {}, std::string_view proxyStub = {});
+                        std::string_view typeLib = {}, std::string_view proxyStub = {}) override;
   // Checks that every component's module still loads and still lists its
-  // ProgID; throws for the first that does not.
-  void RefreshComponents();
+  // ProgID, and reports each one that does not (kErrNotFound for a module
+  // gone or no longer holding the ProgID, kErrFail for one that cannot be
+  // loaded). Each module is loaded once per call.
+  [[nodiscard]] std::vector<ComponentProblem> RefreshComponents() override;
   // Marks the application shut down and counts a new generation. Objects
   // already created live on; the next activation starts it again.
-  void ShutdownApplication(std::string_view applicationName);
-  void StartApplication(std::string_view applicationName);
-  // Records a service for the application (by name or ID); one per
-  // application. The password is checked for nothing and not kept.
+  void ShutdownApplication(std::string_view applicationName) override;
+  void StartApplication(std::string_view applicationName) override;
+  // Records a service running the application (found by name or ID); the
+  // service names it by name. The password is checked for nothing and not
+  // kept. kErrServiceExists when the service name is taken, whichever
+  // application that service runs.
   void CreateServiceForApplication(std::string_view applicationName, std::string_view serviceName,
                                    std::string_view startType, std::string_view errorControl,
                                    std::string_view dependencies, std::string_view runAs,
-                                   std::string_view password, bool desktopOk);
+                                   std::string_view password, bool desktopOk) override;
+  // Removes the services that run the application (by name, ignoring case);
+  // kErrNotFound when there is none.
   void DeleteServiceForApplication(std::string_view applicationName);
+
+ protected:
+  struct InMemory {};
+  // A catalog without a file: Save keeps the state, Load goes back to it.
+  ComponentCatalog(InMemory, GuidSource newGuid, ModuleLister listModule);
 
  private:
   // Loads the file, finds the application by name or ID, or throws.
   Application& LoadAndFind(std::string_view applicationNameOrId);
+  // The catalog's content as the file holds it, and back.
+  void Parse(std::istream& in);
+  [[nodiscard]] std::string Serialise() const;
+  // How messages name this catalog.
+  [[nodiscard]] std::string Where() const;
 
   std::filesystem::path file_;
   GuidSource newGuid_;
+  ModuleLister listModule_;
+  bool inMemory_ = false;
+  mutable std::string savedText_;  // in memory: what the last Save kept
   std::vector<Application> applications_;
+  std::vector<Service> services_;
 };
 
 }  // namespace quarvel::platform::complus

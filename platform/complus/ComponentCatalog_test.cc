@@ -11,6 +11,7 @@
 
 #include "platform/PlatformError.h"
 #include "platform/com/ComponentModule.h"
+#include "platform/complus/InMemoryCatalog.h"
 #include "platform/complus/TestComponentModule_test_support.h"
 
 namespace quarvel::platform::complus {
@@ -43,7 +44,7 @@ class ComponentCatalogTest : public ::testing::Test {
                              std::string_view password = {}) {
     auto apps = catalog.GetCollection("Applications");
     apps->Populate();
-    CatalogObject& app = apps->Add();
+    AdminCatalogObject& app = apps->Add();
     app.SetValue("Name", std::string(name));
     if (!password.empty()) app.SetValue("Password", std::string(password));
     EXPECT_EQ(apps->SaveChanges(), 1u);
@@ -242,7 +243,7 @@ TEST_F(ComponentCatalogTest, CollectionIsEmptyUntilPopulatedAndShowsDefaults) {
   EXPECT_EQ(apps->Count(), 0u);
   apps->Populate();
   ASSERT_EQ(apps->Count(), 1u);
-  const CatalogObject& app = apps->Item(0);
+  const AdminCatalogObject& app = apps->Item(0);
   EXPECT_EQ(app.Name(), "Quarvel");
   EXPECT_EQ(app.Value("Name"), Variant("Quarvel"));
   EXPECT_EQ(app.Value("Identity"), Variant("Interactive User"));
@@ -256,7 +257,7 @@ TEST_F(ComponentCatalogTest, SaveChangesPersistsForASecondCatalog) {
   ComponentCatalog writer(file_);
   auto apps = writer.GetCollection("Applications");
   apps->Populate();
-  CatalogObject& app = apps->Add();
+  AdminCatalogObject& app = apps->Add();
   app.SetValue("Name", "Quarvel");
   app.SetValue("Identity", "EXAMPLE\\svc-quarvel");
   app.SetValue("Password", std::string(kSecret));
@@ -385,7 +386,7 @@ TEST_F(CatalogComponentsTest, ShowsAndChangesConstructionSettings) {
   auto components = catalog_.GetCollection("Components", lowerId);
   components->Populate();
   ASSERT_EQ(components->Count(), 2u);
-  CatalogObject& two = components->Item(1);
+  AdminCatalogObject& two = components->Item(1);
   EXPECT_EQ(two.Name(), "Test.Two");
   EXPECT_EQ(two.Value("Name"), Variant("Test.Two"));
   EXPECT_EQ(two.Value("ConstructionEnabled"), Variant(false));
@@ -471,7 +472,7 @@ TEST_P(CatalogPropertyTest, IsRefusedAsAnInvalidArgument) {
   auto collection = GetParam().component ? catalog_.GetCollection("Components", appId_)
                                          : catalog_.GetCollection("Applications");
   collection->Populate();
-  CatalogObject& object = collection->Item(0);
+  AdminCatalogObject& object = collection->Item(0);
   const PlatformError error = ErrorOf([&] {
     if (GetParam().value) {
       object.SetValue(GetParam().property, *GetParam().value);
@@ -619,20 +620,39 @@ INSTANTIATE_TEST_SUITE_P(
                          kErrNotFound, "Nobody"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ComponentCatalogTest, RefreshFindsModulesThatAreGoneOrChanged) {
+TEST_F(ComponentCatalogTest, RefreshReportsEachUnusableComponentAndChecksTheOthers) {
   ComponentCatalog catalog(file_);
+  AddApplication(catalog, "Broken");
   AddApplication(catalog, "Quarvel");
   const fs::path copy = dir_.Path() / "copy.so";
   fs::copy_file(COMPLUS_TEST_MODULE, copy);
-  catalog.InstallComponent("Quarvel", copy);
-  catalog.RefreshComponents();
+  catalog.InstallComponent("Broken", copy);
+  catalog.InstallComponent("Quarvel", QUARVEL_MODULE_PATH);
+  EXPECT_TRUE(catalog.RefreshComponents().empty());
 
+  // A module that is gone: each of its components is reported, the
+  // application after it is still checked, and nothing throws.
   fs::remove(copy);
-  EXPECT_EQ(ErrorOf([&] { catalog.RefreshComponents(); }).Number(), kErrNotFound);
+  auto problems = catalog.RefreshComponents();
+  ASSERT_EQ(problems.size(), 2u);
+  EXPECT_EQ(problems[0].application, "Broken");
+  EXPECT_EQ(problems[0].progId, "Test.One");
+  EXPECT_EQ(problems[1].progId, "Test.Two");
+  EXPECT_EQ(problems[0].moduleFile, copy);
+  EXPECT_EQ(problems[0].number, kErrNotFound);
 
   // A module that no longer holds a ProgID the catalog names.
   fs::copy_file(QUARVEL_MODULE_PATH, copy);
-  EXPECT_EQ(ErrorOf([&] { catalog.RefreshComponents(); }).Number(), kErrNotFound);
+  problems = catalog.RefreshComponents();
+  ASSERT_EQ(problems.size(), 2u);
+  EXPECT_EQ(problems[0].number, kErrNotFound);
+  EXPECT_NE(problems[0].description.find("no longer holds Test.One"), std::string::npos);
+
+  // One that cannot be loaded at all.
+  WriteWholeFile(copy, "not a module");
+  problems = catalog.RefreshComponents();
+  ASSERT_EQ(problems.size(), 2u);
+  EXPECT_EQ(problems[0].number, kErrFail);
 }
 
 // --- Run state and services ---------------------------------------------------------
@@ -656,7 +676,7 @@ TEST_F(ComponentCatalogTest, ShutdownCountsGenerationsAndStartRuns) {
   EXPECT_EQ(ErrorOf([&] { catalog.StartApplication("Nobody"); }).Number(), kErrNotFound);
 }
 
-TEST_F(ComponentCatalogTest, ServiceIsRecordedWithoutItsPassword) {
+TEST_F(ComponentCatalogTest, ServiceIsRecordedWithoutItsPasswordAndOutlivesItsApplication) {
   ComponentCatalog catalog(file_);
   const std::string id = AddApplication(catalog, "Quarvel");
   catalog.CreateServiceForApplication(id, "QuarvelSvc", "SERVICE_DEMAND_START",
@@ -665,28 +685,82 @@ TEST_F(ComponentCatalogTest, ServiceIsRecordedWithoutItsPassword) {
   EXPECT_EQ(ReadWholeFile(file_).find(kSecret), std::string::npos);
 
   const ComponentCatalog reader(file_);
-  const auto& service = reader.FindApplication("Quarvel")->service;
-  ASSERT_TRUE(service.has_value());
+  const Service* service = reader.FindService("quarvelsvc");
+  ASSERT_NE(service, nullptr);
   EXPECT_EQ(service->name, "QuarvelSvc");
+  EXPECT_EQ(service->application, "Quarvel");
   EXPECT_EQ(service->startType, "SERVICE_DEMAND_START");
   EXPECT_EQ(service->errorControl, "SERVICE_ERROR_NORMAL");
   EXPECT_EQ(service->dependencies, "RPCSS");
   EXPECT_EQ(service->runAs, "LocalSystem");
   EXPECT_TRUE(service->desktopInteraction);
-  EXPECT_NE(reader.Describe().find("Service: QuarvelSvc"), std::string::npos);
+  EXPECT_NE(reader.Describe().find("Service QuarvelSvc runs application \"Quarvel\""),
+            std::string::npos);
 
+  // The name is taken, whichever application asks.
+  const auto taken = ErrorOf([&] {
+    catalog.CreateServiceForApplication("Quarvel", "QUARVELSVC", "", "", "", "", "", false);
+  });
+  EXPECT_EQ(taken.Number(), kErrServiceExists);
+  EXPECT_NE(taken.Description().find("runs application \"Quarvel\""), std::string::npos);
+
+  // Removing the application leaves its service: a reinstall meets it.
+  auto apps = catalog.GetCollection("Applications");
+  apps->Populate();
+  apps->Remove(0);
+  apps->SaveChanges();
+  AddApplication(catalog, "Quarvel");
+  EXPECT_NE(ComponentCatalog(file_).FindService("QuarvelSvc"), nullptr);
   EXPECT_EQ(ErrorOf([&] {
-              catalog.CreateServiceForApplication("Quarvel", "Again", "", "", "", "", "", false);
+              catalog.CreateServiceForApplication("Quarvel", "QuarvelSvc", "", "", "", "", "",
+                                                  false);
             }).Number(),
-            kErrObjectAlreadyInCollection);
-  catalog.DeleteServiceForApplication("Quarvel");
-  EXPECT_FALSE(ComponentCatalog(file_).FindApplication("Quarvel")->service.has_value());
+            kErrServiceExists);
+
+  catalog.DeleteServiceForApplication("QUARVEL");
+  EXPECT_EQ(ComponentCatalog(file_).FindService("QuarvelSvc"), nullptr);
   EXPECT_EQ(ErrorOf([&] { catalog.DeleteServiceForApplication("Quarvel"); }).Number(),
             kErrNotFound);
   EXPECT_EQ(ErrorOf([&] {
               catalog.CreateServiceForApplication("Nobody", "S", "", "", "", "", "", false);
             }).Number(),
             kErrNotFound);
+}
+
+// --- In memory -----------------------------------------------------------------------
+
+TEST(InMemoryCatalogTest, KeepsWhatWasSavedAndWritesNoFile) {
+  TempDirectory dir;
+  const fs::path module = dir.Path() / "Quarvel.so";
+  // The lister stands in for loading modules: an existing file holds one class.
+  InMemoryCatalog catalog([](const fs::path& file) -> std::vector<std::string> {
+    if (!fs::exists(file)) throw PlatformError(kErrNotFound, "no file " + file.string());
+    return {"Quarvel.QuarvelCls"};
+  });
+  EXPECT_TRUE(catalog.File().empty());
+
+  auto apps = catalog.GetCollection("Applications");
+  apps->Populate();
+  apps->Add().SetValue("Name", "Quarvel");
+  // Unsaved changes are dropped by Populate, as in the file-backed catalog.
+  apps->Populate();
+  EXPECT_EQ(apps->Count(), 0u);
+  apps->Add().SetValue("Name", "Quarvel");
+  apps->SaveChanges();
+  apps->Populate();
+  ASSERT_EQ(apps->Count(), 1u);
+
+  EXPECT_EQ(ErrorOf([&] { catalog.InstallComponent("Quarvel", module); }).Number(), kErrNotFound);
+  WriteWholeFile(module, "any");
+  catalog.InstallComponent("Quarvel", module);
+  auto components = catalog.GetCollection("Components", apps->Item(0).Key());
+  components->Populate();
+  ASSERT_EQ(components->Count(), 1u);
+  EXPECT_EQ(components->Item(0).Name(), "Quarvel.QuarvelCls");
+  EXPECT_TRUE(catalog.RefreshComponents().empty());
+  fs::remove(module);
+  EXPECT_EQ(catalog.RefreshComponents().size(), 1u);
+  EXPECT_TRUE(fs::is_empty(dir.Path()));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // QuarvelSetup: the setup program. "-b" (or "/b") as the first argument runs
-// the unattended batch pass; without arguments it opens the window;
+// the unattended batch pass; --install and --uninstall do the install
+// button's work without a window; without arguments it opens the window;
 // "--report" prints what it discovered on the server.
 #include <CLI/CLI.hpp>
 #include <filesystem>
@@ -53,6 +54,13 @@ int main(int argc, char** argv) {
       "                                   (\"-b\" or \"/b\", any case, as the first argument);\n"
       "                                   exit 0 clean, 1 the error log has entries (they go to\n"
       "                                   standard error), 2 it could not start\n"
+      "  QuarvelSetup --install [--identity DOMAIN\\USER --password-stdin] [--priority N]\n"
+      "                                   install the sink's application from Quarvel.so in\n"
+      "                                   the working directory (the identity and password\n"
+      "                                   only on Windows 2000 hosts; elsewhere it runs as a\n"
+      "                                   service); exit 0 installed, 1 not (the log goes to\n"
+      "                                   standard error), 2 it could not start\n"
+      "  QuarvelSetup --uninstall         remove the application\n"
       "  QuarvelSetup [--server DIR]      open the setup window\n"
       "  QuarvelSetup --report            show what the program discovers on the server"};
   std::string server = ServerPlatform::DefaultRoot().string();
@@ -62,6 +70,28 @@ int main(int argc, char** argv) {
   app.add_flag("--report", report, "print what start-up discovers on the server, and exit");
   bool batchFlag = false;
   app.add_flag("-b", batchFlag, "batch mode (also /b, or -b followed by anything)");
+  bool install = false;
+  bool uninstall = false;
+  InstallOptions installOptions;
+  auto* installFlag =
+      app.add_flag("--install", install, "install the application, as the Install button does");
+  auto* uninstallFlag = app.add_flag("--uninstall", uninstall,
+                                     "remove the application, as the Uninstall button does");
+  installFlag->excludes(uninstallFlag);
+  auto* identityOption =
+      app.add_option("--identity", installOptions.identity,
+                     "with --install on Windows 2000: the account it runs as (default: the one "
+                     "the window proposes)");
+  auto* passwordOption = app.add_flag(
+      "--password-stdin", installOptions.passwordFromInput,
+      "with --install on Windows 2000: read the account's password from the first line of "
+      "standard input (it is never taken from the command line)");
+  auto* priorityOption =
+      app.add_option("--priority", installOptions.priority,
+                     "with --install: the event sink priority, 0 (highest) to 65535 (lowest)");
+  for (auto* option : {identityOption, passwordOption, priorityOption}) {
+    option->needs(installFlag);
+  }
 
   try {
     if (batch) {
@@ -77,6 +107,10 @@ int main(int argc, char** argv) {
   // The program reads batch mode from its command line: "-b" given later on
   // the line counts as well.
   const bool runBatch = batch || batchFlag;
+  if (runBatch && (install || uninstall)) {
+    std::cerr << "QuarvelSetup: -b cannot be combined with --install or --uninstall\n";
+    return 2;
+  }
   std::error_code error;
   const CommandContext context{fs::path(server),
                                ProgramDirectory(argv[0]),
@@ -84,6 +118,10 @@ int main(int argc, char** argv) {
                                runBatch && !batch ? "-b " + commandLine : commandLine,
                                std::cout,
                                std::cerr};
+  if (install || uninstall) {
+    installOptions.uninstall = uninstall;
+    return RunInstall(context, installOptions, std::cin);
+  }
   if (runBatch) return RunBatch(context);
   if (report) return RunDiscoveryReport(context);
 #ifdef QUARVEL_WITH_WINDOW

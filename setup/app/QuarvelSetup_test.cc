@@ -1,9 +1,12 @@
 // QuarvelSetup as an administrator's script runs it: on a sample server the
-// batch pass exits 0 with nothing on standard error; when the directory or
-// the server's configuration is missing it exits 1 and says what failed; a
-// missing server directory or a bad option stops it at once.
+// batch pass exits 0 with nothing on standard error and shows the
+// installation state; when the directory or the server's configuration is
+// missing it exits 1 and says what failed; a missing server directory or a
+// bad option stops it at once. --install and --uninstall in both modes, and
+// the sink installed by it running when mail arrives.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <filesystem>
@@ -20,6 +23,14 @@ namespace quarvel::setup {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr const char* kNotInstalled = "COM+ object \"Quarvel\" is not installed.\n";
+constexpr const char* kInstalledAsService =
+    "COM+ object \"Quarvel\" is installed (as a service under .\\localsystem).\n";
+constexpr const char* kStatusNotInstalled =
+    "Status: stopped. Reason: COM+ object is not installed.\n";
+constexpr const char* kStatusNoRules = "Status: stopped. Reason: no rules.\n";
+constexpr const char* kSecret = "s3cr3t Pa55w0rd";
 
 struct RunResult {
   int status = -1;
@@ -38,21 +49,28 @@ class QuarvelSetupTest : public ::testing::Test {
     platform::host::WriteSampleHostFile(server_);
     platform::directory::WriteSampleDirectory(server_ / platform::directory::kDirectoryFileName,
                                               exsim::kSampleComputerName, "Administrator");
+    // The program runs where the component file is.
+    fs::copy_file(QUARVEL_MODULE_PATH, directory_ / "Quarvel.so");
   }
   ~QuarvelSetupTest() override {
     std::error_code ignored;
     fs::remove_all(directory_, ignored);
   }
 
-  // Runs QuarvelSetup with `arguments` (shell words), the server given by
-  // EXSIM_ROOT, in the temporary directory.
-  RunResult RunSetup(const std::string& arguments, const std::string& environment = "") {
+  // Runs QuarvelSetup (or `program`) with `arguments` (shell words), the
+  // server given by EXSIM_ROOT, in the temporary directory, with `input` on
+  // standard input.
+  RunResult RunSetup(const std::string& arguments, const std::string& environment = "",
+                     const std::string& input = "",
+                     const std::string& program = QUARVEL_SETUP_PATH) {
     const fs::path out = directory_ / "out.txt";
     const fs::path err = directory_ / "err.txt";
+    const fs::path in = directory_ / "in.txt";
+    std::ofstream(in) << input;
     const std::string command = "cd '" + directory_.string() + "' && env -u COMPUTERNAME " +
                                 "EXSIM_ROOT='" + server_.string() + "' " + environment + " '" +
-                                QUARVEL_SETUP_PATH + "' " + arguments + " >'" + out.string() +
-                                "' 2>'" + err.string() + "'";
+                                program + "' " + arguments + " <'" + in.string() + "' >'" +
+                                out.string() + "' 2>'" + err.string() + "'";
     RunResult run;
     const int raw = std::system(command.c_str());
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -79,7 +97,7 @@ TEST_F(QuarvelSetupTest, BatchModeRunsCleanOnTheSampleServer) {
     const RunResult run = RunSetup(arguments);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.out, std::string(kNotInstalled) + kStatusNotInstalled);
   }
 }
 
@@ -125,6 +143,118 @@ TEST_F(QuarvelSetupTest, AMissingServerDirectoryOrABadOptionStopsAtOnce) {
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("--server"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("-b"), std::string::npos);
+}
+
+TEST_F(QuarvelSetupTest, InstallThenBatchShowsItInstalledAndUninstallRemovesIt) {
+  RunResult run = RunSetup("--install");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, std::string(kInstalledAsService) + kStatusNoRules);
+
+  run = RunSetup("-b");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, std::string(kInstalledAsService) + kStatusNoRules);
+
+  run = RunSetup("--install --priority 7");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Nothing to do: the application is already installed."),
+            std::string::npos);
+
+  run = RunSetup("--uninstall");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, std::string(kNotInstalled) + kStatusNotInstalled);
+  run = RunSetup("--uninstall");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Nothing to do: the application is not installed."), std::string::npos);
+
+  // A reinstall meets the service the first installation left.
+  run = RunSetup("--install --priority ' 42'");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(Read(server_ / "complus" / "catalog.json").find("\"ConstructorString\": \"42\""),
+            std::string::npos);
+}
+
+TEST_F(QuarvelSetupTest, OnWindows2000ThePasswordComesFromStandardInputAndStaysInTheCatalog) {
+  auto facts = platform::host::LoadHostFacts(server_ / "host.ini");
+  facts.osVersion = platform::host::OsVersion{2, 5, 0};
+  platform::host::SaveHostFacts(server_ / "host.ini", facts);
+
+  RunResult run = RunSetup("--install");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("Please fill the Identity and Password fields"), std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.out, std::string(kNotInstalled) + kStatusNotInstalled);
+
+  run = RunSetup("--install --identity 'EXAMPLE\\svc-quarvel' --password-stdin", "",
+                 std::string(kSecret) + "\r\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "COM+ object \"Quarvel\" is installed (identity EXAMPLE\\svc-quarvel).\n" +
+                         std::string(kStatusNoRules));
+
+  // The password is in the owner-only catalog and nowhere else.
+  fs::remove(directory_ / "in.txt");
+  const fs::path catalog = server_ / "complus" / "catalog.json";
+  EXPECT_NE(Read(catalog).find(std::string("\"Password\": \"") + kSecret + "\""),
+            std::string::npos);
+  struct stat info {};
+  ASSERT_EQ(::stat(catalog.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  for (const auto& entry : fs::recursive_directory_iterator(directory_)) {
+    if (entry.is_regular_file() && entry.path() != catalog) {
+      EXPECT_EQ(Read(entry.path()).find(kSecret), std::string::npos) << entry.path();
+    }
+  }
+  run = RunSetup("-b");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.find(kSecret), std::string::npos);
+  EXPECT_EQ(run.err.find(kSecret), std::string::npos);
+}
+
+TEST_F(QuarvelSetupTest, WithoutTheComponentFileNothingIsInstalled) {
+  fs::remove(directory_ / "Quarvel.so");
+  RunResult run = RunSetup("--install");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("] File " + (directory_ / "Quarvel.so").string() +
+                         " not found. COM+ object installation is impossible."),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.out, std::string(kNotInstalled) + kStatusNotInstalled);
+
+  run = RunSetup("-b");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, std::string(kNotInstalled) + kStatusNotInstalled);
+}
+
+TEST_F(QuarvelSetupTest, BadInstallOptionsStopAtOnce) {
+  for (const char* arguments :
+       {"--install --priority 70000", "--install --priority abc", "-b --install",
+        "--install --uninstall", "--priority 5", "--install --password=x"}) {
+    SCOPED_TRACE(arguments);
+    const RunResult run = RunSetup(arguments);
+    EXPECT_NE(run.status, 0);
+    EXPECT_NE(run.status, 1) << "stopped before the program ran";
+    EXPECT_FALSE(fs::exists(server_ / "complus" / "catalog.json") &&
+                 Read(server_ / "complus" / "catalog.json").find("Quarvel") != std::string::npos);
+  }
+}
+
+TEST_F(QuarvelSetupTest, TheInstalledSinkRunsWhenMailArrives) {
+  std::ofstream(directory_ / "Quarvel.ini")
+      << "[Quarvel RuleSet1]\nConditionHeader1=Subject\nConditionValue1=Spam:\n"
+         "Action1=delete\nTarget1=<NULL>\n";
+  std::ofstream(directory_ / "spam.eml", std::ios::binary)
+      << "From: a@example.net\r\nTo: inbox@example.com\r\nSubject: Spam: pills\r\n\r\nBuy.\r\n";
+
+  RunResult run = RunSetup("--install");
+  ASSERT_EQ(run.status, 0) << run.err;
+  run = RunSetup("reg add --store-wide", "", "", EXSIM_PATH);
+  ASSERT_EQ(run.status, 0) << run.err;
+  run = RunSetup("deliver --to Inbox spam.eml", "", "", EXSIM_PATH);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("1 deleted"), std::string::npos) << run.out;
+  EXPECT_NE(Read(server_ / "journal.log").find("Quarvel.QuarvelCls ran\tdeleted"),
+            std::string::npos)
+      << Read(server_ / "journal.log");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/PlatformError.h"
+#include "platform/complus/ComponentCatalog.h"
 #include "platform/directory/DirectoryProvider.h"
 #include "platform/host/HostFacts.h"
 #include "platform/store/provider/ServerConfig.h"
@@ -14,6 +15,36 @@ namespace quarvel::setup {
 namespace fs = std::filesystem;
 namespace store = platform::store;
 using platform::PlatformError;
+
+namespace {
+
+// A catalog whose file cannot be read: every call fails with the reason.
+class UnusableCatalog : public platform::complus::AdminCatalog {
+ public:
+  explicit UnusableCatalog(PlatformError reason) : reason_(std::move(reason)) {}
+
+  std::unique_ptr<platform::complus::AdminCatalogCollection> GetCollection(
+      std::string_view, std::string_view) override {
+    throw reason_;
+  }
+  void InstallComponent(std::string_view, const fs::path&, std::string_view,
+                        std::string_view) override {
+    throw reason_;
+  }
+  std::vector<platform::complus::ComponentProblem> RefreshComponents() override { throw reason_; }
+  void ShutdownApplication(std::string_view) override { throw reason_; }
+  void StartApplication(std::string_view) override { throw reason_; }
+  void CreateServiceForApplication(std::string_view, std::string_view, std::string_view,
+                                   std::string_view, std::string_view, std::string_view,
+                                   std::string_view, bool) override {
+    throw reason_;
+  }
+
+ private:
+  PlatformError reason_;
+};
+
+}  // namespace
 
 fs::path ServerPlatform::DefaultRoot() {
   const char* root = std::getenv("EXSIM_ROOT");
@@ -28,7 +59,14 @@ ServerPlatform::ServerPlatform(fs::path root)
       discovery_(root_ / store::kServerConfigFileName) {
   platform::directory::RegisterDirectoryProvider(providers_, directory_);
   RegisterStoreProvider();
+  try {
+    catalog_ = std::make_unique<platform::complus::ComponentCatalog>(CatalogFile());
+  } catch (const PlatformError& error) {
+    catalog_ = std::make_unique<UnusableCatalog>(error);
+  }
 }
+
+fs::path ServerPlatform::CatalogFile() const { return root_ / "complus" / "catalog.json"; }
 
 ServerPlatform::~ServerPlatform() = default;
 
@@ -59,7 +97,7 @@ void ServerPlatform::RegisterStoreProvider() {
 }
 
 SetupPlatform ServerPlatform::Bundle() {
-  return SetupPlatform{host_, *directory_, providers_, discovery_};
+  return SetupPlatform{host_, *directory_, providers_, discovery_, *catalog_};
 }
 
 }  // namespace quarvel::setup

@@ -1,14 +1,16 @@
 // The setup program's platform on the stand-in server: one directory
 // (EXSIM_ROOT, see DefaultRoot) holding the host's facts (host.ini), the
-// directory (directory.ldif), the server's management objects (server.json)
-// and the public store (store/). It owns each stand-in and the data layer's
+// directory (directory.ldif), the server's management objects (server.json),
+// the public store (store/) and the component catalog
+// (complus/catalog.json). It owns each stand-in and the data layer's
 // providers ("ExOLEDB.DataSource" on the store, "adsDSOobject" on the
 // directory) and lends them to the program as a SetupPlatform.
 //
 // Making one never fails for a missing or broken part: the part's own calls
 // fail later with its error (a missing directory file is no directory, a
 // missing server.json fails discovery, a store that cannot be opened makes
-// the store connection fail with the reason), so the program's log names
+// the store connection fail with the reason, a catalog file that cannot be
+// read fails every catalog call with the reason), so the program's log names
 // what is wrong. Must outlive the program using its bundle. One thread.
 #pragma once
 
@@ -16,6 +18,7 @@
 #include <memory>
 
 #include "platform/ado/ProviderRegistry.h"
+#include "platform/complus/AdminCatalog.h"
 #include "platform/directory/DirectoryFile.h"
 #include "platform/host/SimulatedHost.h"
 #include "platform/store/PublicStore.h"
@@ -38,6 +41,8 @@ class ServerPlatform {
 
   [[nodiscard]] const std::filesystem::path& Root() const { return root_; }
   [[nodiscard]] SetupPlatform Bundle();
+  // The component catalog's file.
+  [[nodiscard]] std::filesystem::path CatalogFile() const;
 
  private:
   void RegisterStoreProvider();
@@ -49,6 +54,7 @@ class ServerPlatform {
   std::unique_ptr<platform::store::PublicStore> store_;
   std::unique_ptr<platform::store::StoreSession> session_;
   platform::ado::ProviderRegistry providers_;
+  std::unique_ptr<platform::complus::AdminCatalog> catalog_;
 };
 
 }  // namespace quarvel::setup

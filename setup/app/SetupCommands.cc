@@ -2,6 +2,12 @@
 
 #include <system_error>
 
+#include "common/Text.h"
+#include "setup/main/ComPlusApplication.h"
+#include "setup/main/EventPriority.h"
+#include "setup/main/InstallForm.h"
+#include "setup/main/StatusDisplay.h"
+
 namespace quarvel::setup {
 
 namespace fs = std::filesystem;
@@ -39,7 +45,74 @@ int RunBatch(const CommandContext& context) {
   HeadlessProgram headless(context);
   if (headless.Load()) headless.Program().Activate();
   headless.Exit();
+  WriteInstallationState(headless.Program(), context.out);
   return headless.ExitStatus();
+}
+
+void WriteInstallationState(SetupProgram& program, std::ostream& out) {
+  InstallForm& form = program.Form();
+  const bool installed = form.btnInstall.Caption() == "Uninstall";
+  out << "COM+ object \"" << kApplicationName << "\" is "
+      << (installed ? "installed" : "not installed");
+  if (installed) {
+    if (program.ComPlus().IsWindows2000Mode()) {
+      out << " (identity " << form.txtIdent.Text() << ")";
+    } else {
+      out << " (as a service under .\\localsystem)";
+    }
+  }
+  out << ".\n";
+  // The status as the window's status bar shows it once the work is done.
+  program.Status().AppStatus();
+  out << form.StatusBar1.Panels()("statustext").Text() << '\n';
+}
+
+int RunInstall(const CommandContext& context, const InstallOptions& options, std::istream& in) {
+  if (options.priority && !ParseEventPriority(*options.priority)) {
+    context.err << "QuarvelSetup: --priority \"" << *options.priority
+                << "\" is no whole number from 0 (highest) to 65535 (lowest)\n";
+    return 2;
+  }
+  std::string password;
+  if (options.passwordFromInput) {
+    std::getline(in, password);
+    if (!password.empty() && password.back() == '\r') password.pop_back();
+  }
+  if (!CheckServerDirectory(context)) return 2;
+
+  HeadlessProgram headless(context);
+  SetupProgram& program = headless.Program();
+  bool reached = false;
+  if (headless.Load()) {
+    program.Activate();
+    InstallForm& form = program.Form();
+    const std::string wanted = options.uninstall ? "Install" : "Uninstall";
+    if (form.btnInstall.Caption() == wanted) {
+      context.out << "Nothing to do: the application is "
+                  << (options.uninstall ? "not installed" : "already installed") << ".\n";
+      reached = true;
+    } else if (!form.btnInstall.Enabled()) {
+      context.err << "QuarvelSetup: the application cannot be installed from "
+                  << context.workingDirectory.string() << " (see the log above)\n";
+    } else {
+      if (!options.uninstall) {
+        if (program.ComPlus().IsWindows2000Mode()) {
+          if (options.identity) form.txtIdent.UserPaste(*options.identity);
+          form.txtPwd.UserPaste(password);
+        } else if (options.identity || options.passwordFromInput) {
+          context.err << "QuarvelSetup: this host runs the application as a service under "
+                         ".\\localsystem; --identity and --password-stdin are not used\n";
+        }
+        if (options.priority) form.txtPriority.UserPaste(text::Trim(*options.priority));
+      }
+      form.btnInstall.UserClick();
+      reached = form.btnInstall.Caption() == wanted;
+    }
+  }
+  headless.Exit();
+  WriteInstallationState(program, context.out);
+  const int status = headless.ExitStatus();
+  return status == 0 && !reached ? 1 : status;
 }
 
 int RunDiscoveryReport(const CommandContext& context) {

@@ -9,6 +9,8 @@
 #pragma once
 
 #include <filesystem>
+#include <istream>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -48,8 +50,36 @@ class HeadlessProgram {
 };
 
 // Batch mode ("-b"): start-up, first activation with its registration pass,
-// and exit.
+// and exit; then the installation state (WriteInstallationState) on the
+// output stream.
 int RunBatch(const CommandContext& context);
+
+// What --install and --uninstall are told.
+struct InstallOptions {
+  bool uninstall = false;
+  // Windows 2000 hosts only: the identity (else the one the window
+  // proposes) and whether the password is the first line of standard input.
+  std::optional<std::string> identity;
+  bool passwordFromInput = false;
+  // The event sink priority (else the field's, as the window shows it).
+  std::optional<std::string> priority;
+};
+
+// --install / --uninstall: start-up and first activation as the window runs
+// them, the identity, password and priority typed into their fields, then a
+// press of the install button, if it reads as wanted ("Install" or
+// "Uninstall"); already in the wanted state, nothing is pressed. Writes the
+// installation state to the output stream. The password is read from `in`
+// before anything else and goes nowhere but the catalog. Exit status 0 when
+// the application is in the wanted state and nothing was logged, 1 when it
+// is not or the log has entries, 2 for a priority that is none or no server
+// directory.
+int RunInstall(const CommandContext& context, const InstallOptions& options, std::istream& in);
+
+// The application's state and the status line, as the window shows them:
+//   COM+ object "Quarvel" is installed (as a service under .\localsystem).
+//   Status: stopped. Reason: no rules.
+void WriteInstallationState(SetupProgram& program, std::ostream& out);
 
 // What start-up discovered, one fact a line, for a person: the server, the
 // public-folder root, the store identifier, the Windows version name, the

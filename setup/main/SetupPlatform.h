@@ -2,8 +2,8 @@
 // uses: the host it runs on, the directory (for binding GC://RootDSE), the
 // data layer's providers (the store's "ExOLEDB.DataSource" and the
 // directory's "adsDSOobject", for the program's two connections) and the
-// server's discovery objects. Later facilities (the component catalog, the
-// metabase binder) join as further members.
+// server's discovery objects, and the component catalog. Later facilities
+// (the metabase binder) join as further members.
 //
 // A bundle of references: whoever builds it (the stand-in server's
 // ServerPlatform, a test's platform) owns the facilities and keeps them alive
@@ -11,6 +11,7 @@
 #pragma once
 
 #include "platform/ado/ProviderRegistry.h"
+#include "platform/complus/AdminCatalog.h"
 #include "platform/directory/DirectoryService.h"
 #include "platform/host/HostSystem.h"
 #include "platform/store/provider/ServerDiscovery.h"
@@ -22,6 +23,7 @@ struct SetupPlatform {
   const platform::directory::DirectoryService& directory;
   const platform::ado::ProviderRegistry& providers;
   platform::store::ServerDiscovery& discovery;
+  platform::complus::AdminCatalog& catalog;
 };
 
 }  // namespace quarvel::setup

@@ -15,7 +15,9 @@ SetupProgram::SetupProgram(const SetupPlatform& platform,
       context_{platform_, settings_, services_, form_, editor_, state_, window_, log_, status_},
       priority_(form_.txtPriority, state_),
       paths_(context_),
-      main_(context_, paths_, *this) {
+      main_(context_, paths_, *this),
+      recipients_(context_, paths_),
+      complus_(context_, priority_, recipients_, *this) {
   state_.sRuleFilePath = settings_.programDirectory / kRuleFileName;
   state_.lastValidPriority = form_.txtPriority.Text();
   form_.SetServices(&services_);
@@ -35,18 +37,32 @@ void SetupProgram::WireEvents() {
   form_.Command2.OnClick = [this] { main_.Exit(); };
   form_.Command3.OnClick = [this] { log_.ClearErrorLog(); };
   form_.Label6.OnClick = [this] { main_.OpenProductWebPage(); };
+  form_.btnInstall.OnClick = [this] { complus_.btnInstall_Click(); };
+}
+
+void SetupProgram::RefreshButtons() { complus_.RefreshButtons(); }
+void SetupProgram::RestartComPlusApp() { complus_.RestartComPlusApp(kApplicationName); }
+void SetupProgram::GetADMailEnabledRecipients() { recipients_.GetADMailEnabledRecipients(); }
+
+// Until the folder walk comes: the five lists it fills are emptied, and the
+// recipients are filled while the list is marked as being refilled.
+void SetupProgram::GetPublicFolders() {
+  editor_.ComboTargets.Clear();
+  editor_.ComboEmailAddresses.Clear();
+  editor_.TreeView1.Nodes().Clear();
+  editor_.ListView1.ListItems().Clear();
+  form_.ListView1.ListItems().Clear();
+  window_.listReady = false;
+  GetADMailEnabledRecipients();
+  window_.listReady = true;
 }
 
 // Routines of concerns still to come do nothing yet.
-void SetupProgram::RefreshButtons() {}
 void SetupProgram::LoadRules() {}
-void SetupProgram::GetPublicFolders() {}
 void SetupProgram::SortFolderListInitially() {}
 void SetupProgram::subRegister() {}
 void SetupProgram::subRegisterSW() {}
-void SetupProgram::RestartComPlusApp() {}
 void SetupProgram::ShowStoreWideState() {}
-void SetupProgram::GetADMailEnabledRecipients() {}
 void SetupProgram::CorrelatePFList(const std::string&, const std::string&) {}
 void SetupProgram::TransformAllTargetsInPFList() {}
 

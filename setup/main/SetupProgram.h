@@ -18,7 +18,9 @@
 #include <ostream>
 
 #include "platform/controls/WindowServices.h"
+#include "setup/discovery/DirectoryRecipients.h"
 #include "setup/discovery/ServerPaths.h"
+#include "setup/main/ComPlusApplication.h"
 #include "setup/main/ErrorLog.h"
 #include "setup/main/InstallForm.h"
 #include "setup/main/MainWindow.h"
@@ -63,6 +65,8 @@ class SetupProgram : private WindowRoutines {
   [[nodiscard]] StatusDisplay& Status() { return status_; }
   [[nodiscard]] ServerPaths& Paths() { return paths_; }
   [[nodiscard]] MainWindow& Main() { return main_; }
+  [[nodiscard]] ComPlusApplication& ComPlus() { return complus_; }
+  [[nodiscard]] DirectoryRecipients& Recipients() { return recipients_; }
 
  private:
   void WireEvents();
@@ -94,6 +98,8 @@ class SetupProgram : private WindowRoutines {
   PriorityField priority_;
   ServerPaths paths_;
   MainWindow main_;
+  DirectoryRecipients recipients_;
+  ComPlusApplication complus_;
 };
 
 }  // namespace quarvel::setup

@@ -2,8 +2,11 @@
 
 #include <stdlib.h>
 
+#include <fstream>
 #include <stdexcept>
+#include <system_error>
 
+#include "platform/PlatformError.h"
 #include "platform/directory/Directory.h"
 #include "platform/directory/DirectoryFile.h"
 #include "platform/directory/DirectoryProvider.h"
@@ -32,7 +35,14 @@ fs::path MakeTemporaryDirectory() {
 TestPlatform::TestPlatform(TestPlatformOptions options)
     : root_(MakeTemporaryDirectory()),
       discovery_((exsim::CreateSampleServer(root_, false),
-                  store::ServerConfig::Load(root_ / "server.json"))) {
+                  store::ServerConfig::Load(root_ / "server.json"))),
+      catalog_([this](const fs::path& file) -> std::vector<std::string> {
+        std::error_code error;
+        if (!fs::is_regular_file(file, error)) {
+          throw PlatformError(kErrNotFound, "component module " + file.string() + " not found");
+        }
+        return moduleProgIds_;
+      }) {
   const auto facts = host_.Facts();
   if (options.failingHostCall > 0) {
     failingHost_ = std::make_unique<host::FailingHost>(host_, options.failingHostCall);
@@ -74,7 +84,16 @@ TestPlatform::~TestPlatform() {
 SetupPlatform TestPlatform::Bundle() {
   return SetupPlatform{
       failingHost_ ? *failingHost_ : static_cast<host::HostSystem&>(host_), *directory_, providers_,
-      failingDiscovery_ ? *failingDiscovery_ : static_cast<store::ServerDiscovery&>(discovery_)};
+      failingDiscovery_ ? *failingDiscovery_ : static_cast<store::ServerDiscovery&>(discovery_),
+      failingCatalog_};
+}
+
+void TestPlatform::WriteComponentFile() {
+  std::ofstream(root_ / "Quarvel.so") << "a component module\n";
+}
+
+void TestPlatform::SetWindows2000(bool windows2000) {
+  host_.Facts().osVersion = host::OsVersion{2, 5, windows2000 ? 0u : 2u};
 }
 
 std::unique_ptr<SetupProgram> TestPlatform::MakeProgram(const std::string& commandLine) {

@@ -1,17 +1,26 @@
 // A platform for the setup program's tests: the sample server (its store and
 // server configuration) in a temporary directory of its own, with an
-// in-memory host and directory holding the sample's facts, and scripted
-// window services. Options swap in a failing wrapper for the host, the
-// directory or the discovery, or take the directory away, so that every
-// start-up failure can be tried.
+// in-memory host, directory and component catalog holding the sample's
+// facts, and scripted window services. Options swap in a failing wrapper for
+// the host, the directory or the discovery, or take the directory away, so
+// that every start-up failure can be tried; the catalog always sits behind a
+// failing wrapper that a test arms when it wants a call to fail.
+//
+// The temporary directory is also the program's directory and working
+// directory. The catalog does not load module files: a file that exists
+// holds the classes ModuleProgIds names ("Quarvel.QuarvelCls" unless set),
+// a missing one is not found.
 #pragma once
 
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/ado/ProviderRegistry.h"
+#include "platform/complus/FailingCatalog.h"
+#include "platform/complus/InMemoryCatalog.h"
 #include "platform/controls/ScriptedWindowServices_test_support.h"
 #include "platform/directory/DirectoryService.h"
 #include "platform/host/InMemoryHost.h"
@@ -45,6 +54,14 @@ class TestPlatform {
   [[nodiscard]] platform::store::ServerConfigDiscovery& Discovery() { return discovery_; }
   [[nodiscard]] platform::store::StoreSession& Session() { return *session_; }
   [[nodiscard]] platform::controls::ScriptedWindowServices& Services() { return services_; }
+  [[nodiscard]] platform::complus::InMemoryCatalog& Catalog() { return catalog_; }
+  [[nodiscard]] platform::complus::FailingCatalog& CatalogWrapper() { return failingCatalog_; }
+  // The classes a module file holds, for every module file.
+  void SetModuleProgIds(std::vector<std::string> progIds) { moduleProgIds_ = std::move(progIds); }
+  // Writes the component file Quarvel.so into the working directory.
+  void WriteComponentFile();
+  // Windows 2000 (5.0) or a later version (5.2), as start-up will find it.
+  void SetWindows2000(bool windows2000);
 
   [[nodiscard]] SetupPlatform Bundle();
   // A program on this platform, started with `commandLine`, its rule file in Root().
@@ -61,6 +78,9 @@ class TestPlatform {
   std::unique_ptr<platform::store::StoreSession> session_;
   platform::ado::ProviderRegistry providers_;
   platform::controls::ScriptedWindowServices services_;
+  std::vector<std::string> moduleProgIds_{"Quarvel.QuarvelCls"};
+  platform::complus::InMemoryCatalog catalog_;
+  platform::complus::FailingCatalog failingCatalog_{catalog_};
 };
 
 }  // namespace quarvel::setup::testing
