@@ -401,7 +401,9 @@ TEST_P(FailingCatalogStepTest, LeavesNoHalfMadeApplicationAndNamesTheStep) {
     SCOPED_TRACE("failing call " + std::to_string(call));
     ASSERT_LT(call, 200) << "the installation never got through";
     Start(windows2000);
-    if (windows2000) ASSERT_TRUE(Form().txtPwd.UserType(kSecret));
+    if (windows2000) {
+      ASSERT_TRUE(Form().txtPwd.UserType(kSecret));
+    }
     platform_.CatalogWrapper().FailCall(call);
     ASSERT_TRUE(Form().btnInstall.UserClick());
     const std::string failed = platform_.CatalogWrapper().FailedCall();
