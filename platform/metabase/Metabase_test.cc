@@ -185,6 +185,38 @@ TEST_F(MetabaseTest, DefaultsAndRelativeDirectoriesLieBesideTheFile) {
   EXPECT_EQ(server->badmailDirectory, directory_ / "Badmail");
 }
 
+// A virtual server whose pickup directory was never set: its object lacks the
+// property, as a bind to the real metabase shows it, through a save and a load.
+TEST_F(MetabaseTest, ServerWithoutPickupDirectoryKeepsItUnset) {
+  WriteFile(R"({"smtpsvc": {"1": {}, "2": {"PickupDirectory": null, "QueueDirectory": "q"}}})");
+  for (const bool reloaded : {false, true}) {
+    Metabase metabase(File());
+    const auto server = metabase.SmtpServer(2);
+    ASSERT_TRUE(server);
+    EXPECT_FALSE(server->hasPickupDirectory);
+    EXPECT_TRUE(server->pickupDirectory.empty());
+    EXPECT_EQ(server->queueDirectory, directory_ / "q");
+    EXPECT_TRUE(metabase.SmtpServer(1)->hasPickupDirectory);
+    const auto object = metabase.Bind("IIS://localhost/smtpsvc/2");
+    EXPECT_EQ(object.GetString(kQueueDirectory), (directory_ / "q").string());
+    try {
+      (void)object.Get(kPickupDirectory);
+      ADD_FAILURE() << "a pickup directory appeared" << (reloaded ? " after saving" : "");
+    } catch (const PlatformError& error) {
+      EXPECT_EQ(error.Number(), kErrNotFound);
+    }
+    metabase.Save();
+  }
+  EXPECT_NE(ReadFile().find("\"PickupDirectory\": null"), std::string::npos) << ReadFile();
+  // Set from code, a given pickup directory is dropped with the flag.
+  Metabase metabase(File());
+  metabase.SetSmtpServer(3, {"/given", {}, {}, {}, false});
+  EXPECT_EQ(metabase.SmtpServer(3)->pickupDirectory, fs::path());
+  // Only the pickup directory may be null.
+  WriteFile(R"({"smtpsvc": {"1": {"DropDirectory": null}}})");
+  EXPECT_THROW(Metabase{File()}, PlatformError);
+}
+
 TEST_F(MetabaseTest, RelativeFileNameIsMadeAbsolute) {
   const auto here = fs::current_path();
   fs::current_path(directory_);
