@@ -10,6 +10,7 @@
 
 #include "platform/PlatformError.h"
 #include "platform/metabase/FailingMetabaseBinder.h"
+#include "platform/metabase/MetabaseFileBinder.h"
 
 namespace quarvel::platform::metabase {
 namespace {
@@ -147,6 +148,22 @@ TEST_F(MetabaseTest, FailingBinderFailsOnlyTheChosenCall) {
   EXPECT_EQ(binder.Bind("IIS://localhost/smtpsvc/3").GetString(kPickupDirectory),
             "/srv/three/pickup");
   EXPECT_EQ(binder.Calls(), 3);
+}
+
+TEST_F(MetabaseTest, FileBinderAnswersFromTheFileAsItIsNow) {
+  const MetabaseFileBinder binder(File());
+  EXPECT_THROW((void)binder.Bind("IIS://localhost/smtpsvc/1"), PlatformError);  // no file yet
+  Sparse().Save();
+  EXPECT_EQ(binder.Bind("IIS://localhost/smtpsvc/3").GetString(kPickupDirectory),
+            "/srv/three/pickup");
+  WriteFile("{ broken");
+  try {
+    (void)binder.Bind("IIS://localhost/smtpsvc/1");
+    FAIL();
+  } catch (const PlatformError& error) {
+    EXPECT_EQ(error.Number(), kErrFail);
+    EXPECT_NE(error.Description().find("not valid JSON"), std::string::npos);
+  }
 }
 
 // ---------------------------------------------------------------------------

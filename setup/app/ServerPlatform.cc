@@ -15,6 +15,10 @@ namespace fs = std::filesystem;
 namespace store = platform::store;
 using platform::PlatformError;
 
+namespace {
+constexpr const char* kMetabaseFileName = "metabase.json";
+}
+
 fs::path ServerPlatform::DefaultRoot() {
   const char* root = std::getenv("EXSIM_ROOT");
   return root != nullptr && *root != '\0' ? fs::path(root) : fs::current_path() / "exsim-server";
@@ -25,7 +29,8 @@ ServerPlatform::ServerPlatform(fs::path root)
       host_(root_ / platform::host::kHostFileName),
       directory_(std::make_shared<platform::directory::DirectoryFile>(
           root_ / platform::directory::kDirectoryFileName)),
-      discovery_(root_ / store::kServerConfigFileName) {
+      discovery_(root_ / store::kServerConfigFileName),
+      metabase_(root_ / kMetabaseFileName) {
   platform::directory::RegisterDirectoryProvider(providers_, directory_);
   RegisterStoreProvider();
 }
@@ -59,7 +64,7 @@ void ServerPlatform::RegisterStoreProvider() {
 }
 
 SetupPlatform ServerPlatform::Bundle() {
-  return SetupPlatform{host_, *directory_, providers_, discovery_};
+  return SetupPlatform{host_, *directory_, providers_, discovery_, metabase_};
 }
 
 }  // namespace quarvel::setup

@@ -1,9 +1,9 @@
 // The setup program's platform on the stand-in server: one directory
 // (EXSIM_ROOT, see DefaultRoot) holding the host's facts (host.ini), the
-// directory (directory.ldif), the server's management objects (server.json)
-// and the public store (store/). It owns each stand-in and the data layer's
-// providers ("ExOLEDB.DataSource" on the store, "adsDSOobject" on the
-// directory) and lends them to the program as a SetupPlatform.
+// directory (directory.ldif), the server's management objects (server.json),
+// the metabase (metabase.json) and the public store (store/). It owns each stand-in and the data
+// layer's providers ("ExOLEDB.DataSource" on the store, "adsDSOobject" on the directory) and lends
+// them to the program as a SetupPlatform.
 //
 // Making one never fails for a missing or broken part: the part's own calls
 // fail later with its error (a missing directory file is no directory, a
@@ -18,6 +18,7 @@
 #include "platform/ado/ProviderRegistry.h"
 #include "platform/directory/DirectoryFile.h"
 #include "platform/host/SimulatedHost.h"
+#include "platform/metabase/MetabaseFileBinder.h"
 #include "platform/store/PublicStore.h"
 #include "platform/store/provider/ServerFileDiscovery.h"
 #include "platform/store/provider/StoreSession.h"
@@ -46,6 +47,7 @@ class ServerPlatform {
   platform::host::SimulatedHost host_;
   std::shared_ptr<const platform::directory::DirectoryFile> directory_;
   platform::store::ServerFileDiscovery discovery_;
+  platform::metabase::MetabaseFileBinder metabase_;
   std::unique_ptr<platform::store::PublicStore> store_;
   std::unique_ptr<platform::store::StoreSession> session_;
   platform::ado::ProviderRegistry providers_;

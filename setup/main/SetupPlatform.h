@@ -2,8 +2,9 @@
 // uses: the host it runs on, the directory (for binding GC://RootDSE), the
 // data layer's providers (the store's "ExOLEDB.DataSource" and the
 // directory's "adsDSOobject", for the program's two connections) and the
-// server's discovery objects. Later facilities (the component catalog, the
-// metabase binder) join as further members.
+// server's discovery objects, and the metabase (for the SMTP virtual servers'
+// pickup directories). Later facilities (the component catalog) join as
+// further members.
 //
 // A bundle of references: whoever builds it (the stand-in server's
 // ServerPlatform, a test's platform) owns the facilities and keeps them alive
@@ -13,6 +14,7 @@
 #include "platform/ado/ProviderRegistry.h"
 #include "platform/directory/DirectoryService.h"
 #include "platform/host/HostSystem.h"
+#include "platform/metabase/MetabaseBinder.h"
 #include "platform/store/provider/ServerDiscovery.h"
 
 namespace quarvel::setup {
@@ -22,6 +24,7 @@ struct SetupPlatform {
   const platform::directory::DirectoryService& directory;
   const platform::ado::ProviderRegistry& providers;
   platform::store::ServerDiscovery& discovery;
+  const platform::metabase::MetabaseBinder& metabase;
 };
 
 }  // namespace quarvel::setup

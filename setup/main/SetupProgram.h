@@ -18,6 +18,7 @@
 #include <ostream>
 
 #include "platform/controls/WindowServices.h"
+#include "setup/discovery/PickupDirectory.h"
 #include "setup/discovery/ServerPaths.h"
 #include "setup/main/ErrorLog.h"
 #include "setup/main/InstallForm.h"
@@ -30,6 +31,7 @@
 #include "setup/main/StatusDisplay.h"
 #include "setup/main/WindowRoutines.h"
 #include "setup/main/WindowState.h"
+#include "setup/rules/RuleList.h"
 #include "setup/rules/frmAddEdit.h"
 
 namespace quarvel::setup {
@@ -63,6 +65,8 @@ class SetupProgram : private WindowRoutines {
   [[nodiscard]] StatusDisplay& Status() { return status_; }
   [[nodiscard]] ServerPaths& Paths() { return paths_; }
   [[nodiscard]] MainWindow& Main() { return main_; }
+  [[nodiscard]] PickupDirectory& Pickup() { return pickup_; }
+  [[nodiscard]] RuleList& Rules() { return rules_; }
 
  private:
   void WireEvents();
@@ -94,6 +98,8 @@ class SetupProgram : private WindowRoutines {
   PriorityField priority_;
   ServerPaths paths_;
   MainWindow main_;
+  PickupDirectory pickup_;
+  RuleList rules_;
 };
 
 }  // namespace quarvel::setup

@@ -1,9 +1,10 @@
 // A platform for the setup program's tests: the sample server (its store and
 // server configuration) in a temporary directory of its own, with an
 // in-memory host and directory holding the sample's facts, and scripted
-// window services. Options swap in a failing wrapper for the host, the
-// directory or the discovery, or take the directory away, so that every
-// start-up failure can be tried.
+// window services. The metabase is the sample's, held in memory so a test
+// can add, change or remove virtual servers. Options swap in a failing
+// wrapper for the host, the directory, the discovery or the metabase, or
+// take the directory away, so that every start-up failure can be tried.
 #pragma once
 
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "platform/controls/ScriptedWindowServices_test_support.h"
 #include "platform/directory/DirectoryService.h"
 #include "platform/host/InMemoryHost.h"
+#include "platform/metabase/Metabase.h"
 #include "platform/store/PublicStore.h"
 #include "platform/store/provider/ServerConfigDiscovery.h"
 #include "platform/store/provider/StoreSession.h"
@@ -31,6 +33,7 @@ struct TestPlatformOptions {
   int failingHostCall = 0;
   int failingDirectoryCall = 0;
   int failingDiscoveryCall = 0;
+  int failingMetabaseCall = 0;
 };
 
 class TestPlatform {
@@ -43,6 +46,7 @@ class TestPlatform {
   [[nodiscard]] const std::filesystem::path& Root() const { return root_; }
   [[nodiscard]] platform::host::InMemoryHost& Host() { return host_; }
   [[nodiscard]] platform::store::ServerConfigDiscovery& Discovery() { return discovery_; }
+  [[nodiscard]] platform::metabase::Metabase& Metabase() { return metabase_; }
   [[nodiscard]] platform::store::StoreSession& Session() { return *session_; }
   [[nodiscard]] platform::controls::ScriptedWindowServices& Services() { return services_; }
 
@@ -57,6 +61,8 @@ class TestPlatform {
   std::shared_ptr<const platform::directory::DirectoryService> directory_;
   platform::store::ServerConfigDiscovery discovery_;
   std::unique_ptr<platform::store::ServerDiscovery> failingDiscovery_;
+  platform::metabase::Metabase metabase_;
+  std::unique_ptr<platform::metabase::MetabaseBinder> failingMetabase_;
   std::unique_ptr<platform::store::PublicStore> store_;
   std::unique_ptr<platform::store::StoreSession> session_;
   platform::ado::ProviderRegistry providers_;
