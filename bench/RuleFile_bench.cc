@@ -1,21 +1,21 @@
 // Loading the rule file, which the sink does at every saved item, next to a
 // plain read of the same file's bytes as the baseline.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
-#include "sink/RuleFile.h"
+#include "common/RuleFileReader.h"
 
 namespace {
 
 std::string WriteRuleFile(int rules) {
-  const auto path = std::filesystem::temp_directory_path() /
-                    ("quarvel_bench_" + std::to_string(::getpid()) + "_" +
-                     std::to_string(rules) + ".ini");
+  const auto path =
+      std::filesystem::temp_directory_path() /
+      ("quarvel_bench_" + std::to_string(::getpid()) + "_" + std::to_string(rules) + ".ini");
   std::ofstream file(path);
   file << "[Quarvel RuleSet1]\r\n";
   for (int n = 1; n <= rules; ++n) {
@@ -33,7 +33,7 @@ std::string WriteRuleFile(int rules) {
 void BM_LoadRuleFile(benchmark::State& state) {
   const auto path = WriteRuleFile(static_cast<int>(state.range(0)));
   // As the sink loads it: one reader per thread, reused at every save.
-  quarvel::sink::RuleFileReader reader;
+  quarvel::RuleFileReader reader;
   for (auto _ : state) {
     reader.Load(path);
     benchmark::DoNotOptimize(reader.Rules().data());

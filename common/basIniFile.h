@@ -1,35 +1,22 @@
-// INI access with the behaviour of the Windows private-profile functions.
+// Reading INI files with the behaviour of the Windows private-profile
+// functions; writing them is basIniFileWriter's, which the sink never links.
 //
-// Reading: section and key names match ignoring letter case, and blanks and
-// TABs around them do not count. Values are trimmed of blanks and TABs (one
-// inside a value stays); a value enclosed in a matching pair of quotation
-// marks (two '"' or two '\'', at least two characters) loses them. At most
-// 2047 characters come back. CR LF, LF and a lone CR each end a line. There
-// are no inline comments; a line without "=" is no key. For duplicate sections
-// or keys the first one wins. A missing file, section or key gives the default.
+// Section and key names match ignoring letter case, and blanks and TABs
+// around them do not count. Values are trimmed of blanks and TABs (one inside
+// a value stays); a value enclosed in a matching pair of quotation marks (two
+// '"' or two '\'', at least two characters) loses them. At most 2047
+// characters come back. CR LF, LF and a lone CR each end a line. There are no
+// inline comments; a line without "=" is no key. For duplicate sections or
+// keys the first one wins. A missing or unreadable file, section or key gives
+// the default; reading never throws for a file's content.
 //
-// Writing replaces a key's value in place, appends the key at the end of its
-// section, or appends the section, and keeps everything else in the file:
-// other sections, comments, order and the existing spelling of names. Every
-// write replaces the whole file at once (a temporary file, then a rename), so a
-// reader sees the old file or the new one, never a mix. The file keeps its
-// permissions, a symbolic link keeps pointing to it, new lines take the line end
-// of its first line (CR LF, LF or CR), and a write that changes nothing leaves it alone.
-//
-// A section, key or value holding CR or LF is refused with IniError and nothing
-// is written: it would inject lines into the file. So are names that could not
-// be read back: an empty section or key name, a section name holding "]", a key
-// name holding "=" or starting with "[". Write failures throw IniError.
-//
-// Safe to call from several threads on different files; concurrent writers of
-// one file must coordinate themselves (the last rename wins, whole).
+// Safe to call from several threads on different readers.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -37,44 +24,11 @@
 
 namespace quarvel {
 
-class IniError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 // The longest value ReadIniValue returns, as the 2048-character buffer allows.
 inline constexpr std::size_t kIniValueMaxChars = 2047;
 
 [[nodiscard]] std::string ReadIniValue(std::string_view section, std::string_view key,
                                        std::string_view defaultValue, const std::string& filePath);
-
-void WriteIniValue(std::string_view section, std::string_view key, std::string_view value,
-                   const std::string& filePath);
-
-void DeleteIniSection(std::string_view section, const std::string& filePath);
-
-// Many writes and section deletes applied to the file as one whole-file replace.
-// Nothing touches the file until Commit; the changes apply in the order given.
-class IniBatch {
- public:
-  explicit IniBatch(std::string filePath);
-
-  // Throws IniError at once for names or values refused as described above.
-  IniBatch& Write(std::string_view section, std::string_view key, std::string_view value);
-  IniBatch& DeleteSection(std::string_view section);
-
-  // Reads the file, applies every change and replaces the file; the batch is
-  // then empty again. Throws IniError, keeping the changes.
-  void Commit();
-
- private:
-  struct Change {
-    bool deleteSection;
-    std::string section, key, value;
-  };
-  std::string filePath_;
-  std::vector<Change> changes_;
-};
 
 // An INI reader that parses a whole text once, for readers that look up many
 // keys of one file, and that keeps its memory from one load to the next: the

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "common/Text.h"
-#include "common/basIniFile.h"
+#include "common/basIniFileWriter.h"
 
 namespace {
 

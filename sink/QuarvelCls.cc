@@ -2,12 +2,12 @@
 
 #include <utility>
 
+#include "common/RuleFileReader.h"
 #include "platform/events/EventFlags.h"
 #include "sink/AdoStoreAccess.h"
 #include "sink/ModuleLocation.h"
 #include "sink/ModuleState.h"
 #include "sink/QuarvelModule.h"
-#include "sink/RuleFile.h"
 #include "sink/RuleMatching.h"
 
 namespace quarvel::sink {

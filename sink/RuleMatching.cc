@@ -3,6 +3,7 @@
 #include "common/Text.h"
 #include "sink/HeaderMatching.h"
 #include "sink/ItemProperties.h"
+#include "sink/RuleLists.h"
 #include "sink/basParser.h"
 
 namespace quarvel::sink {

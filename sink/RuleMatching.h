@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "common/RuleFileReader.h"
 #include "sink/ModuleState.h"
-#include "sink/RuleFile.h"
 #include "sink/StoreAccess.h"
 
 namespace quarvel::sink {

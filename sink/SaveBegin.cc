@@ -1,13 +1,13 @@
 // The begin phase of a save: classification, rule matching, delete and marks.
 #include <optional>
 
+#include "common/RuleFileReader.h"
 #include "common/Text.h"
 #include "platform/PlatformError.h"
 #include "sink/HeaderMatching.h"
 #include "sink/ItemProperties.h"
 #include "sink/ModuleState.h"
 #include "sink/QuarvelModule.h"
-#include "sink/RuleFile.h"
 #include "sink/RuleMatching.h"
 
 namespace quarvel::sink {

@@ -8,11 +8,11 @@
 #include <utility>
 #include <vector>
 
+#include "common/RuleFileReader.h"
 #include "platform/PlatformError.h"
 #include "sink/ItemProperties.h"
 #include "sink/MemoryStore.h"
 #include "sink/ModuleState.h"
-#include "sink/RuleFile.h"
 #include "sink/SinkServices.h"
 #include "sink/StoreAccess.h"
 

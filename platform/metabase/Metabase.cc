@@ -79,14 +79,21 @@ constexpr DirectoryProperty kDirectories[] = {
     {kBadMailDirectory, &SmtpVirtualServer::badmailDirectory, "Badmail"},
 };
 
+// Only the pickup directory may be missing from a virtual server.
+bool IsUnset(const SmtpVirtualServer& server, const DirectoryProperty& property) {
+  return !server.hasPickupDirectory && property.member == &SmtpVirtualServer::pickupDirectory;
+}
+
 }  // namespace
 
 Metabase::Metabase(fs::path file) : file_(fs::absolute(file).lexically_normal()) { Load(); }
 
 SmtpVirtualServer Metabase::Completed(SmtpVirtualServer server) const {
   const fs::path base = file_.parent_path();
+  if (!server.hasPickupDirectory) server.pickupDirectory.clear();
   for (const auto& property : kDirectories) {
     fs::path& directory = server.*property.member;
+    if (IsUnset(server, property)) continue;
     if (directory.empty()) directory = property.defaultName;
     directory = (base / directory).lexically_normal();  // an absolute one stays as it is
   }
@@ -132,6 +139,10 @@ void Metabase::Load() {
         if (known == nullptr) {
           FailFile(file_, "virtual server " + key + ": unknown property \"" + Shown(name) + "\"");
         }
+        if (value.is_null() && known->member == &SmtpVirtualServer::pickupDirectory) {
+          server.hasPickupDirectory = false;
+          continue;
+        }
         if (!value.is_string()) {
           FailFile(file_, "virtual server " + key + ": " + known->name + " must be text");
         }
@@ -150,7 +161,9 @@ void Metabase::Save() const {
   for (const auto& [number, server] : servers_) {
     ordered settings = ordered::object();
     for (const auto& property : kDirectories) {
-      settings[property.name] = (server.*property.member).string();
+      settings[property.name] = IsUnset(server, property)
+                                    ? ordered(nullptr)
+                                    : ordered((server.*property.member).string());
     }
     smtp[std::to_string(number)] = std::move(settings);
   }
@@ -253,6 +266,7 @@ MetabaseObject Metabase::Bind(const std::string& path) const {
 
   std::map<std::string, ado::Variant> properties;
   for (const auto& property : kDirectories) {
+    if (IsUnset(*server, property)) continue;
     properties.emplace(property.name, ado::Variant((*server.*property.member).string()));
   }
   return MetabaseObject(path, std::move(properties));

@@ -17,7 +17,9 @@
 // Each has its four directories, as the real service keeps them per virtual
 // server; one left out of the file defaults to "pickup", "Queue", "Drop" or
 // "Badmail" beside the metabase file, and a relative one is taken relative to
-// the metabase file's directory. Property names are read ignoring case; an
+// the metabase file's directory. "PickupDirectory": null gives a virtual
+// server without a pickup directory, as a metabase can hold one whose value
+// was never set: its bound object has no such property. Property names are read ignoring case; an
 // unknown one is an error, so a misspelt name never silently becomes a
 // default.
 //
@@ -53,10 +55,11 @@ inline constexpr const char* kBadMailDirectory = "BadMailDirectory";
 
 // One SMTP virtual server. Directories are absolute once in a Metabase.
 struct SmtpVirtualServer {
-  std::filesystem::path pickupDirectory;
+  std::filesystem::path pickupDirectory;  // empty when !hasPickupDirectory
   std::filesystem::path queueDirectory;
   std::filesystem::path dropDirectory;
   std::filesystem::path badmailDirectory;
+  bool hasPickupDirectory = true;
   bool operator==(const SmtpVirtualServer&) const = default;
 };
 

@@ -10,6 +10,7 @@
 
 #include "platform/PlatformError.h"
 #include "platform/metabase/FailingMetabaseBinder.h"
+#include "platform/metabase/MetabaseFileBinder.h"
 
 namespace quarvel::platform::metabase {
 namespace {
@@ -149,6 +150,22 @@ TEST_F(MetabaseTest, FailingBinderFailsOnlyTheChosenCall) {
   EXPECT_EQ(binder.Calls(), 3);
 }
 
+TEST_F(MetabaseTest, FileBinderAnswersFromTheFileAsItIsNow) {
+  const MetabaseFileBinder binder(File());
+  EXPECT_THROW((void)binder.Bind("IIS://localhost/smtpsvc/1"), PlatformError);  // no file yet
+  Sparse().Save();
+  EXPECT_EQ(binder.Bind("IIS://localhost/smtpsvc/3").GetString(kPickupDirectory),
+            "/srv/three/pickup");
+  WriteFile("{ broken");
+  try {
+    (void)binder.Bind("IIS://localhost/smtpsvc/1");
+    FAIL();
+  } catch (const PlatformError& error) {
+    EXPECT_EQ(error.Number(), kErrFail);
+    EXPECT_NE(error.Description().find("not valid JSON"), std::string::npos);
+  }
+}
+
 // ---------------------------------------------------------------------------
 // The file
 
@@ -183,6 +200,38 @@ TEST_F(MetabaseTest, DefaultsAndRelativeDirectoriesLieBesideTheFile) {
   EXPECT_EQ(server->queueDirectory, directory_ / "Queue");
   EXPECT_EQ(server->dropDirectory, fs::path("/abs/drop"));
   EXPECT_EQ(server->badmailDirectory, directory_ / "Badmail");
+}
+
+// A virtual server whose pickup directory was never set: its object lacks the
+// property, as a bind to the real metabase shows it, through a save and a load.
+TEST_F(MetabaseTest, ServerWithoutPickupDirectoryKeepsItUnset) {
+  WriteFile(R"({"smtpsvc": {"1": {}, "2": {"PickupDirectory": null, "QueueDirectory": "q"}}})");
+  for (const bool reloaded : {false, true}) {
+    Metabase metabase(File());
+    const auto server = metabase.SmtpServer(2);
+    ASSERT_TRUE(server);
+    EXPECT_FALSE(server->hasPickupDirectory);
+    EXPECT_TRUE(server->pickupDirectory.empty());
+    EXPECT_EQ(server->queueDirectory, directory_ / "q");
+    EXPECT_TRUE(metabase.SmtpServer(1)->hasPickupDirectory);
+    const auto object = metabase.Bind("IIS://localhost/smtpsvc/2");
+    EXPECT_EQ(object.GetString(kQueueDirectory), (directory_ / "q").string());
+    try {
+      (void)object.Get(kPickupDirectory);
+      ADD_FAILURE() << "a pickup directory appeared" << (reloaded ? " after saving" : "");
+    } catch (const PlatformError& error) {
+      EXPECT_EQ(error.Number(), kErrNotFound);
+    }
+    metabase.Save();
+  }
+  EXPECT_NE(ReadFile().find("\"PickupDirectory\": null"), std::string::npos) << ReadFile();
+  // Set from code, a given pickup directory is dropped with the flag.
+  Metabase metabase(File());
+  metabase.SetSmtpServer(3, {"/given", {}, {}, {}, false});
+  EXPECT_EQ(metabase.SmtpServer(3)->pickupDirectory, fs::path());
+  // Only the pickup directory may be null.
+  WriteFile(R"({"smtpsvc": {"1": {"DropDirectory": null}}})");
+  EXPECT_THROW(Metabase{File()}, PlatformError);
 }
 
 TEST_F(MetabaseTest, RelativeFileNameIsMadeAbsolute) {

@@ -1,10 +1,12 @@
 // QuarvelSetup: the setup program. "-b" (or "/b") as the first argument runs
 // the unattended batch pass; --install and --uninstall do the install
 // button's work without a window; without arguments it opens the window;
-// "--report" prints what it discovered on the server.
+// "--report" prints what it discovered on the server, "--rules" the rule
+// list, and "--pickup" shows or sets the pickup directory.
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -62,12 +64,32 @@ int main(int argc, char** argv) {
       "                                   standard error), 2 it could not start\n"
       "  QuarvelSetup --uninstall         remove the application\n"
       "  QuarvelSetup [--server DIR]      open the setup window\n"
-      "  QuarvelSetup --report            show what the program discovers on the server"};
+      "  QuarvelSetup --report            show what the program discovers on the server\n"
+      "  QuarvelSetup --rules [--json]    show the rule list as the window shows it\n"
+      "  QuarvelSetup --pickup [DIR]      show the pickup directory, or store DIR as it\n"
+      "                                   (the other commands exit 1 when the error log has\n"
+      "                                   entries, 2 when they could not start; loading the\n"
+      "                                   rules restarts the component application and\n"
+      "                                   stores the first pickup directory found when the\n"
+      "                                   rule file names none, as the window does)"};
   std::string server = ServerPlatform::DefaultRoot().string();
   app.add_option("--server", server,
                  "the stand-in server's directory (default: $EXSIM_ROOT, else ./exsim-server)");
   bool report = false;
   app.add_flag("--report", report, "print what start-up discovers on the server, and exit");
+  bool rules = false;
+  auto* rulesFlag = app.add_flag("--rules", rules,
+                                 "print the rule list (condition, action, target, display name)");
+  bool json = false;
+  app.add_flag("--json", json, "with --rules: print JSON")->needs(rulesFlag);
+  std::string pickup;
+  auto* pickupOption =
+      app.add_option("--pickup", pickup,
+                     "show the pickup directory and those the SMTP virtual servers offer, or "
+                     "store DIR as the pickup directory (through the window's Change button)")
+          ->expected(0, 1)
+          ->type_name("[DIR]");
+  pickupOption->excludes(rulesFlag);
   bool batchFlag = false;
   app.add_flag("-b", batchFlag, "batch mode (also /b, or -b followed by anything)");
   bool install = false;
@@ -101,7 +123,8 @@ int main(int argc, char** argv) {
       app.parse(argc, argv);
     }
   } catch (const CLI::ParseError& error) {
-    return app.exit(error);
+    // --help exits 0; a wrong command line exits 2, as documented.
+    return app.exit(error) == 0 ? 0 : 2;
   }
 
   // The program reads batch mode from its command line: "-b" given later on
@@ -124,6 +147,13 @@ int main(int argc, char** argv) {
   }
   if (runBatch) return RunBatch(context);
   if (report) return RunDiscoveryReport(context);
+  if (rules) return RunRuleList(context, json);
+  if (pickupOption->count() > 0) {
+    // "--pickup" alone shows (as does an empty DIR, which the next load would
+    // replace by the first directory found anyway); "--pickup DIR" stores.
+    return RunPickupDirectory(context,
+                              pickup.empty() ? std::nullopt : std::optional<std::string>(pickup));
+  }
 #ifdef QUARVEL_WITH_WINDOW
   return RunSetupWindow(context, argc, argv);
 #else

@@ -3,7 +3,11 @@
 // installation state; when the directory or the server's configuration is
 // missing it exits 1 and says what failed; a missing server directory or a
 // bad option stops it at once. --install and --uninstall in both modes, and
-// the sink installed by it running when mail arrives.
+// the sink installed by it running when mail arrives. The rule list and the
+// pickup directory are shown and set as the window would.
+//
+// Each test runs its own copy of the program, so the rule file it writes
+// beside itself is the test's own.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -51,26 +55,31 @@ class QuarvelSetupTest : public ::testing::Test {
                                               exsim::kSampleComputerName, "Administrator");
     // The program runs where the component file is.
     fs::copy_file(QUARVEL_MODULE_PATH, directory_ / "Quarvel.so");
+    fs::create_directories(directory_ / "bin");
+    fs::copy_file(QUARVEL_SETUP_PATH, Program());
   }
   ~QuarvelSetupTest() override {
     std::error_code ignored;
     fs::remove_all(directory_, ignored);
   }
 
-  // Runs QuarvelSetup (or `program`) with `arguments` (shell words), the
-  // server given by EXSIM_ROOT, in the temporary directory, with `input` on
-  // standard input.
+  fs::path Program() const { return directory_ / "bin" / "QuarvelSetup"; }
+  fs::path RuleFile() const { return directory_ / "bin" / "Quarvel.ini"; }
+
+  // Runs the test's QuarvelSetup (or `program`) with `arguments` (shell
+  // words), the server given by EXSIM_ROOT, in the temporary directory, with
+  // `input` on standard input.
   RunResult RunSetup(const std::string& arguments, const std::string& environment = "",
-                     const std::string& input = "",
-                     const std::string& program = QUARVEL_SETUP_PATH) {
+                     const std::string& input = "", const std::string& program = "") {
     const fs::path out = directory_ / "out.txt";
     const fs::path err = directory_ / "err.txt";
     const fs::path in = directory_ / "in.txt";
     std::ofstream(in) << input;
     const std::string command = "cd '" + directory_.string() + "' && env -u COMPUTERNAME " +
                                 "EXSIM_ROOT='" + server_.string() + "' " + environment + " '" +
-                                program + "' " + arguments + " <'" + in.string() + "' >'" +
-                                out.string() + "' 2>'" + err.string() + "'";
+                                (program.empty() ? Program().string() : program) + "' " +
+                                arguments + " <'" + in.string() + "' >'" + out.string() + "' 2>'" +
+                                err.string() + "'";
     RunResult run;
     const int raw = std::system(command.c_str());
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -130,19 +139,79 @@ TEST_F(QuarvelSetupTest, TheReportSaysWhatStartUpFound) {
   EXPECT_NE(run.out.find("Store connection:   open\n"), std::string::npos);
 }
 
+TEST_F(QuarvelSetupTest, RulesAreListedAsTheWindowShowsThem) {
+  std::ofstream(RuleFile())
+      << "[Quarvel RuleSet1]\n"
+         "ConditionHeader1=Subject\nConditionValue1=[SPAM]\nAction1=move to\n"
+         "Target1=http://MAIL01/Public/Junk Mail\nTargetDisplayName1=Junk Mail\n"
+         "ConditionHeader2=IMFSCL\nConditionValue2={>6}\nAction2=delete\n"
+         "Target2=<NULL>\n"
+         "ConditionHeader4=X-Spam-Flag\nConditionValue4=YES\nAction4=delete\n"
+         "Target4=<NULL>\n";
+  RunResult run = RunSetup("--rules");
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::string pickup = (server_ / "pickup").string();
+  EXPECT_EQ(run.out,
+            "#  Condition                    Action   Target URL or E-mail Address    Target "
+            "Display Name\n"
+            "1  Subject: [SPAM]              move to  http://MAIL01/Public/Junk Mail  Junk Mail\n"
+            "2  SCL value is greater than 6  delete   <NULL>\n"
+            "Pickup directory: " +
+                pickup + "\n");
+  // Loading took the server's pickup directory as the default, as the window does.
+  EXPECT_NE(Read(RuleFile()).find("Path=" + pickup), std::string::npos);
+
+  run = RunSetup("--rules --json");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("\"condition\": \"SCL value is greater than 6\""), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("\"pickupDirectory\": \"" + pickup + "\""), std::string::npos);
+  EXPECT_EQ(run.out.find("X-Spam-Flag"), std::string::npos) << "a rule beyond the gap was listed";
+}
+
+TEST_F(QuarvelSetupTest, ThePickupDirectoryIsShownAndChangedThroughTheWindowsRoutines) {
+  const std::string pickup = (server_ / "pickup").string();
+  RunResult run = RunSetup("--pickup");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "Pickup directory: " + pickup + "\nOffered:          " + pickup + "\n");
+
+  run = RunSetup("--pickup ' /srv/other '");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "Pickup directory: /srv/other\n");
+  EXPECT_NE(Read(RuleFile()).find("Path=/srv/other\n"), std::string::npos) << Read(RuleFile());
+
+  // A line break is refused with a message, and the exit status says so.
+  run = RunSetup("--pickup \"$(printf '/srv/a\\nKey=x')\"");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("Quarvel: A value that holds a line break"), std::string::npos) << run.err;
+  EXPECT_EQ(run.out, "Pickup directory: /srv/other\n");
+
+  // A read-only rule file: the failure is logged and nothing changes.
+  fs::permissions(RuleFile(), fs::perms::owner_read | fs::perms::group_read);
+  run = RunSetup("--pickup /srv/third");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("] btnPickUpChange - ERROR: "), std::string::npos) << run.err;
+  EXPECT_EQ(run.out, "Pickup directory: /srv/other\n");
+}
+
 TEST_F(QuarvelSetupTest, AMissingServerDirectoryOrABadOptionStopsAtOnce) {
   RunResult run = RunSetup("-b --server '" + (directory_ / "nowhere").string() + "'");
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("no server directory at"), std::string::npos) << run.err;
 
   run = RunSetup("--frobnicate");
-  EXPECT_NE(run.status, 0);
+  EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("frobnicate"), std::string::npos) << run.err;
+
+  run = RunSetup("--json");
+  EXPECT_EQ(run.status, 2);  // needs --rules
+  EXPECT_NE(run.err.find("--json requires --rules"), std::string::npos) << run.err;
 
   run = RunSetup("--help");
   EXPECT_EQ(run.status, 0);
-  EXPECT_NE(run.out.find("--server"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("-b"), std::string::npos);
+  for (const char* option : {"--server", "-b", "--rules", "--pickup"}) {
+    EXPECT_NE(run.out.find(option), std::string::npos) << run.out;
+  }
 }
 
 TEST_F(QuarvelSetupTest, InstallThenBatchShowsItInstalledAndUninstallRemovesIt) {

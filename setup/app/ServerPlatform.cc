@@ -17,6 +17,7 @@ namespace store = platform::store;
 using platform::PlatformError;
 
 namespace {
+constexpr const char* kMetabaseFileName = "metabase.json";
 
 // A catalog whose file cannot be read: every call fails with the reason.
 class UnusableCatalog : public platform::complus::AdminCatalog {
@@ -56,7 +57,8 @@ ServerPlatform::ServerPlatform(fs::path root)
       host_(root_ / platform::host::kHostFileName),
       directory_(std::make_shared<platform::directory::DirectoryFile>(
           root_ / platform::directory::kDirectoryFileName)),
-      discovery_(root_ / store::kServerConfigFileName) {
+      discovery_(root_ / store::kServerConfigFileName),
+      metabase_(root_ / kMetabaseFileName) {
   platform::directory::RegisterDirectoryProvider(providers_, directory_);
   RegisterStoreProvider();
   try {
@@ -97,7 +99,7 @@ void ServerPlatform::RegisterStoreProvider() {
 }
 
 SetupPlatform ServerPlatform::Bundle() {
-  return SetupPlatform{host_, *directory_, providers_, discovery_, *catalog_};
+  return SetupPlatform{host_, *directory_, providers_, discovery_, *catalog_, metabase_};
 }
 
 }  // namespace quarvel::setup

@@ -1,8 +1,8 @@
 // The setup program's platform on the stand-in server: one directory
 // (EXSIM_ROOT, see DefaultRoot) holding the host's facts (host.ini), the
 // directory (directory.ldif), the server's management objects (server.json),
-// the public store (store/) and the component catalog
-// (complus/catalog.json). It owns each stand-in and the data layer's
+// the public store (store/), the component catalog (complus/catalog.json) and
+// the metabase (metabase.json). It owns each stand-in and the data layer's
 // providers ("ExOLEDB.DataSource" on the store, "adsDSOobject" on the
 // directory) and lends them to the program as a SetupPlatform.
 //
@@ -21,6 +21,7 @@
 #include "platform/complus/AdminCatalog.h"
 #include "platform/directory/DirectoryFile.h"
 #include "platform/host/SimulatedHost.h"
+#include "platform/metabase/MetabaseFileBinder.h"
 #include "platform/store/PublicStore.h"
 #include "platform/store/provider/ServerFileDiscovery.h"
 #include "platform/store/provider/StoreSession.h"
@@ -51,6 +52,7 @@ class ServerPlatform {
   platform::host::SimulatedHost host_;
   std::shared_ptr<const platform::directory::DirectoryFile> directory_;
   platform::store::ServerFileDiscovery discovery_;
+  platform::metabase::MetabaseFileBinder metabase_;
   std::unique_ptr<platform::store::PublicStore> store_;
   std::unique_ptr<platform::store::StoreSession> session_;
   platform::ado::ProviderRegistry providers_;

@@ -1,6 +1,13 @@
 #include "setup/app/SetupCommands.h"
 
+#include <algorithm>
+#include <array>
+#include <nlohmann/json.hpp>
 #include <system_error>
+#include <vector>
+
+#include "common/Text.h"
+#include "setup/rules/RuleList.h"
 
 #include "common/Text.h"
 #include "setup/main/ComPlusApplication.h"
@@ -137,6 +144,123 @@ int RunDiscoveryReport(const CommandContext& context) {
               << "Rule file:          " << state.sRuleFilePath.string() << '\n';
   headless.Exit();
   return headless.ExitStatus();
+}
+
+namespace {
+
+// A value as one line of a table: control characters escaped ("\x09").
+std::string TableText(const std::string& value) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string shown;
+  for (const char c : value) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      shown += "\\x";
+      shown += kHex[byte >> 4];
+      shown += kHex[byte & 0xF];
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
+void PrintRuleTable(const std::vector<RuleRow>& rows, const std::string& pickup,
+                    std::ostream& out) {
+  using Line = std::array<std::string, 5>;
+  std::vector<Line> lines = {
+      {"#", "Condition", "Action", "Target URL or E-mail Address", "Target Display Name"}};
+  int number = 0;
+  for (const RuleRow& row : rows) {
+    lines.push_back({std::to_string(++number), TableText(row.condition), TableText(row.action),
+                     TableText(row.target), TableText(row.displayName)});
+  }
+  std::array<std::size_t, 5> widths{};
+  for (const Line& line : lines) {
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      widths[i] = std::max(widths[i], text::CharCount(line[i]));
+    }
+  }
+  if (rows.empty()) {
+    out << "No rules.\n";
+  } else {
+    for (const Line& line : lines) {
+      std::string text;
+      for (std::size_t i = 0; i < line.size(); ++i) {
+        text += line[i];
+        if (i + 1 < line.size()) text.append(widths[i] - text::CharCount(line[i]) + 2, ' ');
+      }
+      while (!text.empty() && text.back() == ' ') text.pop_back();
+      out << text << '\n';
+    }
+  }
+  out << "Pickup directory: " << (pickup.empty() ? "(none)" : TableText(pickup)) << '\n';
+}
+
+void PrintRuleJson(const std::vector<RuleRow>& rows, const std::string& pickup, std::ostream& out) {
+  nlohmann::json rules = nlohmann::json::array();
+  for (const RuleRow& row : rows) {
+    rules.push_back({{"condition", row.condition},
+                     {"action", row.action},
+                     {"target", row.target},
+                     {"displayName", row.displayName}});
+  }
+  const nlohmann::json document = {{"rules", std::move(rules)}, {"pickupDirectory", pickup}};
+  // Bytes that are not UTF-8 show as U+FFFD rather than stop the output.
+  out << document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+}
+
+}  // namespace
+
+int RunRuleList(const CommandContext& context, bool json) {
+  if (!CheckServerDirectory(context)) return 2;
+  HeadlessProgram headless(context);
+  if (headless.Load()) {
+    SetupProgram& program = headless.Program();
+    program.Rules().LoadRules();
+    const auto rows = program.Rules().Rows();
+    const std::string& pickup = program.Form().ComboPickUp.Text();
+    if (json) {
+      PrintRuleJson(rows, pickup, context.out);
+    } else {
+      PrintRuleTable(rows, pickup, context.out);
+    }
+  }
+  headless.Exit();
+  return headless.ExitStatus();
+}
+
+int RunPickupDirectory(const CommandContext& context, const std::optional<std::string>& directory) {
+  if (!CheckServerDirectory(context)) return 2;
+  HeadlessProgram headless(context);
+  bool refused = false;
+  if (headless.Load()) {
+    SetupProgram& program = headless.Program();
+    InstallForm& form = program.Form();
+    program.Rules().LoadRules();
+    if (directory) {
+      form.ComboPickUp.UserPaste(*directory);
+      if (form.btnPickUpChange.Enabled()) {
+        form.btnPickUpChange.UserClick();
+        refused = program.State().sSavedPickupDir != text::Trim(*directory);
+      } else {
+        context.out << "Unchanged: the rule file holds that directory already (letter case "
+                       "is not compared).\n";
+      }
+    }
+    context.out << "Pickup directory: "
+                << (program.State().sSavedPickupDir.empty()
+                        ? "(none)"
+                        : TableText(program.State().sSavedPickupDir))
+                << '\n';
+    if (!directory) {
+      for (int i = 0; i < form.ComboPickUp.ListCount(); ++i) {
+        context.out << "Offered:          " << TableText(form.ComboPickUp.List(i)) << '\n';
+      }
+    }
+  }
+  headless.Exit();
+  return refused ? 1 : headless.ExitStatus();
 }
 
 }  // namespace quarvel::setup

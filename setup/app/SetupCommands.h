@@ -86,6 +86,19 @@ void WriteInstallationState(SetupProgram& program, std::ostream& out);
 // cluster flag and the global catalog path.
 int RunDiscoveryReport(const CommandContext& context);
 
+// The rule list as the window shows it, loaded as the window loads it (which
+// restarts the component application, and stores the first pickup directory
+// found when the file names none): per rule its number, condition text,
+// action, target and target display name, as a table or (`json`) as JSON,
+// then the pickup directory.
+int RunRuleList(const CommandContext& context, bool json);
+
+// The pickup directory: without `directory`, the stored one and those the
+// SMTP virtual servers offer; with it, `directory` is typed into the pickup
+// box and stored with the Change button, as a person would. Exits 1 as well
+// when the value was refused.
+int RunPickupDirectory(const CommandContext& context, const std::optional<std::string>& directory);
+
 // Checks that the server directory exists; otherwise says so on the error
 // stream and returns false.
 [[nodiscard]] bool CheckServerDirectory(const CommandContext& context);

@@ -23,7 +23,9 @@ namespace quarvel::setup {
 
 class ServerPaths;
 
-// The window's caption: the application's name and " setup".
+// The program's title, as message boxes carry it, and the window's caption:
+// the application's name and " setup".
+inline constexpr const char* kProgramTitle = "Quarvel";
 inline constexpr const char* kWindowCaption = "Quarvel setup";
 inline constexpr const char* kBatchCaptionSuffix = " - batch mode";
 

@@ -6,10 +6,9 @@
 #include <filesystem>
 #include <string>
 
-namespace quarvel::setup {
+#include "common/RuleFile.h"
 
-// The rule file's name; it lives beside the setup program (and the sink).
-inline constexpr const char* kRuleFileName = "Quarvel.ini";
+namespace quarvel::setup {
 
 struct ProgramState {
   // Found once at start-up by server discovery (ServerPaths).
@@ -28,7 +27,8 @@ struct ProgramState {
   bool blnTrackChanges = false;
   // The pickup directory as last loaded from or stored in the rule file.
   std::string sSavedPickupDir;
-  // The rule file: beside the setup program.
+  // The rule file (kRuleFileName): beside the setup program, as the sink
+  // reads it beside its own module.
   std::filesystem::path sRuleFilePath;
   // The rule editor may really unload (set when the program ends); until
   // then closing it only hides it.

@@ -2,8 +2,8 @@
 // uses: the host it runs on, the directory (for binding GC://RootDSE), the
 // data layer's providers (the store's "ExOLEDB.DataSource" and the
 // directory's "adsDSOobject", for the program's two connections) and the
-// server's discovery objects, and the component catalog. Later facilities
-// (the metabase binder) join as further members.
+// server's discovery objects, the component catalog, and the metabase (for
+// the SMTP virtual servers' pickup directories).
 //
 // A bundle of references: whoever builds it (the stand-in server's
 // ServerPlatform, a test's platform) owns the facilities and keeps them alive
@@ -14,6 +14,7 @@
 #include "platform/complus/AdminCatalog.h"
 #include "platform/directory/DirectoryService.h"
 #include "platform/host/HostSystem.h"
+#include "platform/metabase/MetabaseBinder.h"
 #include "platform/store/provider/ServerDiscovery.h"
 
 namespace quarvel::setup {
@@ -24,6 +25,7 @@ struct SetupPlatform {
   const platform::ado::ProviderRegistry& providers;
   platform::store::ServerDiscovery& discovery;
   platform::complus::AdminCatalog& catalog;
+  const platform::metabase::MetabaseBinder& metabase;
 };
 
 }  // namespace quarvel::setup

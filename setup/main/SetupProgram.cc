@@ -17,7 +17,9 @@ SetupProgram::SetupProgram(const SetupPlatform& platform,
       paths_(context_),
       main_(context_, paths_, *this),
       recipients_(context_, paths_),
-      complus_(context_, priority_, recipients_, *this) {
+      complus_(context_, priority_, recipients_, *this),
+      pickup_(context_),
+      rules_(context_, *this, pickup_) {
   state_.sRuleFilePath = settings_.programDirectory / kRuleFileName;
   state_.lastValidPriority = form_.txtPriority.Text();
   form_.SetServices(&services_);
@@ -37,6 +39,19 @@ void SetupProgram::WireEvents() {
   form_.Command2.OnClick = [this] { main_.Exit(); };
   form_.Command3.OnClick = [this] { log_.ClearErrorLog(); };
   form_.Label6.OnClick = [this] { main_.OpenProductWebPage(); };
+
+  form_.ListView2.OnClick = [this] { rules_.ListClick(); };
+  form_.ListView2.OnBeforeLabelEdit = [this](bool& cancel) { rules_.BeforeLabelEdit(cancel); };
+  form_.cmdDelete.OnClick = [this] { rules_.DeleteClick(); };
+  form_.cmdDeleteAll.OnClick = [this] { rules_.DeleteAllClick(); };
+  form_.cmdMoveUp.OnClick = [this] { rules_.MoveUpClick(); };
+  form_.cmdMoveDown.OnClick = [this] { rules_.MoveDownClick(); };
+  form_.cmdRefreshRules.OnClick = [this] { rules_.RefreshClick(); };
+  for (auto* event :
+       {&form_.ComboPickUp.OnChange, &form_.ComboPickUp.OnClick, &form_.ComboPickUp.OnLostFocus}) {
+    *event = [this] { pickup_.ChangeHandling(); };
+  }
+  form_.btnPickUpChange.OnClick = [this] { pickup_.ChangeClick(); };
   form_.btnInstall.OnClick = [this] { complus_.btnInstall_Click(); };
 }
 
@@ -57,8 +72,9 @@ void SetupProgram::GetPublicFolders() {
   window_.listReady = true;
 }
 
+void SetupProgram::LoadRules() { rules_.LoadRules(); }
+
 // Routines of concerns still to come do nothing yet.
-void SetupProgram::LoadRules() {}
 void SetupProgram::SortFolderListInitially() {}
 void SetupProgram::subRegister() {}
 void SetupProgram::subRegisterSW() {}

@@ -19,6 +19,7 @@
 
 #include "platform/controls/WindowServices.h"
 #include "setup/discovery/DirectoryRecipients.h"
+#include "setup/discovery/PickupDirectory.h"
 #include "setup/discovery/ServerPaths.h"
 #include "setup/main/ComPlusApplication.h"
 #include "setup/main/ErrorLog.h"
@@ -32,6 +33,7 @@
 #include "setup/main/StatusDisplay.h"
 #include "setup/main/WindowRoutines.h"
 #include "setup/main/WindowState.h"
+#include "setup/rules/RuleList.h"
 #include "setup/rules/frmAddEdit.h"
 
 namespace quarvel::setup {
@@ -67,6 +69,8 @@ class SetupProgram : private WindowRoutines {
   [[nodiscard]] MainWindow& Main() { return main_; }
   [[nodiscard]] ComPlusApplication& ComPlus() { return complus_; }
   [[nodiscard]] DirectoryRecipients& Recipients() { return recipients_; }
+  [[nodiscard]] PickupDirectory& Pickup() { return pickup_; }
+  [[nodiscard]] RuleList& Rules() { return rules_; }
 
  private:
   void WireEvents();
@@ -100,6 +104,8 @@ class SetupProgram : private WindowRoutines {
   MainWindow main_;
   DirectoryRecipients recipients_;
   ComPlusApplication complus_;
+  PickupDirectory pickup_;
+  RuleList rules_;
 };
 
 }  // namespace quarvel::setup

@@ -13,6 +13,7 @@
 #include "platform/directory/FailingDirectory.h"
 #include "platform/directory/SampleDirectory.h"
 #include "platform/host/FailingHost.h"
+#include "platform/metabase/FailingMetabaseBinder.h"
 #include "platform/store/provider/FailingServerDiscovery.h"
 #include "platform/store/provider/ServerConfig.h"
 #include "tools/exsim/SampleServer.h"
@@ -42,7 +43,8 @@ TestPlatform::TestPlatform(TestPlatformOptions options)
           throw PlatformError(kErrNotFound, "component module " + file.string() + " not found");
         }
         return moduleProgIds_;
-      }) {
+      }),
+      metabase_(root_ / "metabase.json") {
   const auto facts = host_.Facts();
   if (options.failingHostCall > 0) {
     failingHost_ = std::make_unique<host::FailingHost>(host_, options.failingHostCall);
@@ -69,6 +71,11 @@ TestPlatform::TestPlatform(TestPlatformOptions options)
         std::make_unique<store::FailingServerDiscovery>(discovery_, options.failingDiscoveryCall);
   }
 
+  if (options.failingMetabaseCall > 0) {
+    failingMetabase_ =
+        std::make_unique<metabase::FailingMetabaseBinder>(metabase_, options.failingMetabaseCall);
+  }
+
   store_ = std::make_unique<store::PublicStore>(root_ / "store");
   session_ = std::make_unique<store::StoreSession>(
       *store_,
@@ -85,7 +92,8 @@ SetupPlatform TestPlatform::Bundle() {
   return SetupPlatform{
       failingHost_ ? *failingHost_ : static_cast<host::HostSystem&>(host_), *directory_, providers_,
       failingDiscovery_ ? *failingDiscovery_ : static_cast<store::ServerDiscovery&>(discovery_),
-      failingCatalog_};
+      failingCatalog_,
+      failingMetabase_ ? *failingMetabase_ : static_cast<metabase::MetabaseBinder&>(metabase_)};
 }
 
 void TestPlatform::WriteComponentFile() {

@@ -1,10 +1,12 @@
 // A platform for the setup program's tests: the sample server (its store and
 // server configuration) in a temporary directory of its own, with an
 // in-memory host, directory and component catalog holding the sample's
-// facts, and scripted window services. Options swap in a failing wrapper for
-// the host, the directory or the discovery, or take the directory away, so
-// that every start-up failure can be tried; the catalog always sits behind a
-// failing wrapper that a test arms when it wants a call to fail.
+// facts, and scripted window services. The metabase is the sample's, held in
+// memory so a test can add, change or remove virtual servers. Options swap in
+// a failing wrapper for the host, the directory, the discovery or the
+// metabase, or take the directory away, so that every start-up failure can be
+// tried; the catalog always sits behind a failing wrapper that a test arms
+// when it wants a call to fail.
 //
 // The temporary directory is also the program's directory and working
 // directory. The catalog does not load module files: a file that exists
@@ -24,6 +26,7 @@
 #include "platform/controls/ScriptedWindowServices_test_support.h"
 #include "platform/directory/DirectoryService.h"
 #include "platform/host/InMemoryHost.h"
+#include "platform/metabase/Metabase.h"
 #include "platform/store/PublicStore.h"
 #include "platform/store/provider/ServerConfigDiscovery.h"
 #include "platform/store/provider/StoreSession.h"
@@ -40,6 +43,7 @@ struct TestPlatformOptions {
   int failingHostCall = 0;
   int failingDirectoryCall = 0;
   int failingDiscoveryCall = 0;
+  int failingMetabaseCall = 0;
 };
 
 class TestPlatform {
@@ -52,6 +56,7 @@ class TestPlatform {
   [[nodiscard]] const std::filesystem::path& Root() const { return root_; }
   [[nodiscard]] platform::host::InMemoryHost& Host() { return host_; }
   [[nodiscard]] platform::store::ServerConfigDiscovery& Discovery() { return discovery_; }
+  [[nodiscard]] platform::metabase::Metabase& Metabase() { return metabase_; }
   [[nodiscard]] platform::store::StoreSession& Session() { return *session_; }
   [[nodiscard]] platform::controls::ScriptedWindowServices& Services() { return services_; }
   [[nodiscard]] platform::complus::InMemoryCatalog& Catalog() { return catalog_; }
@@ -74,6 +79,8 @@ class TestPlatform {
   std::shared_ptr<const platform::directory::DirectoryService> directory_;
   platform::store::ServerConfigDiscovery discovery_;
   std::unique_ptr<platform::store::ServerDiscovery> failingDiscovery_;
+  platform::metabase::Metabase metabase_;
+  std::unique_ptr<platform::metabase::MetabaseBinder> failingMetabase_;
   std::unique_ptr<platform::store::PublicStore> store_;
   std::unique_ptr<platform::store::StoreSession> session_;
   platform::ado::ProviderRegistry providers_;

@@ -132,7 +132,7 @@ void DescribeCommit(const sink::MemoryStore& store, const std::string& url,
 // record of every rule when verbose, and reads what it did from the copy.
 // `rules` are loaded into this thread's state first; without them, the state
 // holds them already (a run over many messages loads them once).
-Evaluation Evaluate(const sink::RuleFileReader* rules, const std::string& name,
+Evaluation Evaluate(const RuleFileReader* rules, const std::string& name,
                     sink::MemoryStore::Item item, const EvalOptions& options) {
   const auto folder =
       options.folderUrl.empty() ? std::string(kDefaultFolderUrl) : options.folderUrl;
@@ -318,14 +318,14 @@ sink::MemoryStore::Item DeliveredItem(const std::string& message, const EvalOpti
 
 }  // namespace
 
-Evaluation EvaluateItem(const sink::RuleFileReader& rules, const std::string& name,
+Evaluation EvaluateItem(const RuleFileReader& rules, const std::string& name,
                         const std::string& message,
                         const std::vector<std::pair<std::string, std::string>>& properties,
                         const EvalOptions& options) {
   return Evaluate(&rules, name, StoredItem(message, properties), options);
 }
 
-Evaluation EvaluateMessage(const sink::RuleFileReader& rules, const std::string& name,
+Evaluation EvaluateMessage(const RuleFileReader& rules, const std::string& name,
                            const std::string& message, const EvalOptions& options) {
   return Evaluate(&rules, name, DeliveredItem(message, options), options);
 }
@@ -376,7 +376,7 @@ int RunEval(const std::vector<std::string>& messages, const std::string& folder,
     err << "quarvel-explain: no rule file at " << ruleFile << '\n';
     return 1;
   }
-  sink::RuleFileReader rules;
+  RuleFileReader rules;
   rules.Load(ruleFile);
   sink::LoadRules(sink::ThreadState(), rules);
   const auto print = [&](const Evaluation& evaluation) {

@@ -50,13 +50,13 @@ struct Evaluation {
 };
 
 // Evaluates one message (its raw bytes) under the rules of `rules`.
-[[nodiscard]] Evaluation EvaluateMessage(const sink::RuleFileReader& rules, const std::string& name,
+[[nodiscard]] Evaluation EvaluateMessage(const RuleFileReader& rules, const std::string& name,
                                          const std::string& message, const EvalOptions& options);
 
 // The same for a message whose store properties are already known (an item
 // of the simulated store).
 [[nodiscard]] Evaluation EvaluateItem(
-    const sink::RuleFileReader& rules, const std::string& name, const std::string& message,
+    const RuleFileReader& rules, const std::string& name, const std::string& message,
     const std::vector<std::pair<std::string, std::string>>& properties, const EvalOptions& options);
 
 // The visits appear only when `verbose`.

@@ -41,7 +41,7 @@ TEST_F(EvalAgreesWithSinkTest, OnEverySampleMessage) {
   std::ofstream(ModulePath().parent_path() / "Quarvel.ini") << withPickup;
   InstallSink();
   Register("", true);
-  sink::RuleFileReader reader;
+  RuleFileReader reader;
   reader.Load((ModulePath().parent_path() / "Quarvel.ini").string());
 
   const auto rows = exsim::ReadMailManifest(kTestData / "mail");
@@ -153,7 +153,7 @@ TEST_F(EvalAgreesWithSinkTest, WhenATargetCannotBeReached) {
 }
 
 TEST(EvalVerboseTest, NamesEveryRuleVisitedAndWhy) {
-  sink::RuleFileReader reader;
+  RuleFileReader reader;
   reader.Parse(
       "[Quarvel RuleSet1]\nConditionHeader1=X-Spam-Flag\nConditionValue1=YES\nAction1=delete\n"
       "Target1=<NULL>\nConditionHeader2=Subject\nConditionValue2=[Z-A]{*}\nAction2=delete\n"
@@ -201,7 +201,7 @@ const std::string kLong(300, 'x');
 
 TEST_P(EvalStaysTest, SaysWhyTheMessageStays) {
   const auto& c = GetParam();
-  sink::RuleFileReader reader;
+  RuleFileReader reader;
   reader.Parse(
       "[Quarvel RuleSet1]\nConditionHeader1=Subject\nConditionValue1=Spam\nAction1=" + c.action +
       "\nTarget1=" + c.target + "\n[Quarvel PickupDir]\nPath=" + c.pickup + "\n");
@@ -233,7 +233,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.name; });
 
 TEST(EvalEarlierMarksTest, MarksFromAnEarlierSaveAreActedOnWithoutARule) {
-  sink::RuleFileReader reader;
+  RuleFileReader reader;
   reader.Parse(
       "[Quarvel RuleSet1]\nConditionHeader1=Subject\nConditionValue1=Never\n"
       "Action1=delete\nTarget1=<NULL>\n");
@@ -255,7 +255,7 @@ TEST(EvalEarlierMarksTest, MarksFromAnEarlierSaveAreActedOnWithoutARule) {
 // The command reads a message only up to the end of its headers, in pieces;
 // a header block longer than a piece, ending anywhere, is still read whole.
 TEST(EvalEarlierMarksTest, AForwardMarkThatWouldInjectEnvelopeLinesIsNotSent) {
-  sink::RuleFileReader reader;
+  RuleFileReader reader;
   reader.Parse("[Quarvel RuleSet1]\n[Quarvel PickupDir]\nPath=/pickup\n");
   const std::string folder = "file://./backofficestorage/x/Public Folders/Inbox";
   EvalOptions options;

@@ -7,9 +7,9 @@
 #include <ostream>
 #include <vector>
 
+#include "common/RuleFileReader.h"
 #include "common/Text.h"
 #include "sink/ModuleLocation.h"
-#include "sink/RuleFile.h"
 #include "sink/basParser.h"
 
 namespace quarvel::explain {
@@ -21,10 +21,18 @@ std::string Visible(const std::string& text) {
   std::string shown;
   for (const char c : text) {
     switch (c) {
-      case '\t': shown += "\\t"; break;
-      case '\r': shown += "\\r"; break;
-      case '\n': shown += "\\n"; break;
-      case '\\': shown += "\\\\"; break;
+      case '\t':
+        shown += "\\t";
+        break;
+      case '\r':
+        shown += "\\r";
+        break;
+      case '\n':
+        shown += "\\n";
+        break;
+      case '\\':
+        shown += "\\\\";
+        break;
       default:
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
           char escaped[8];
@@ -38,7 +46,7 @@ std::string Visible(const std::string& text) {
   return shown;
 }
 
-void PrintTable(const sink::RuleSet& set, std::ostream& out) {
+void PrintTable(const RuleSet& set, std::ostream& out) {
   const std::vector<std::string> headings = {"#", "Header", "Value", "Action", "Target"};
   std::vector<std::vector<std::string>> rows;
   for (std::size_t i = 0; i < set.rules.size(); ++i) {
@@ -72,7 +80,7 @@ void PrintTable(const sink::RuleSet& set, std::ostream& out) {
       << '\n';
 }
 
-void PrintJson(const sink::RuleSet& set, std::ostream& out) {
+void PrintJson(const RuleSet& set, std::ostream& out) {
   auto rules = nlohmann::json::array();
   for (std::size_t i = 0; i < set.rules.size(); ++i) {
     const auto& rule = set.rules[i];
@@ -103,7 +111,7 @@ int RunMatch(const std::string& pattern, const std::string& value, std::ostream&
 }
 
 std::string DefaultRuleFilePath() {
-  return sink::ModuleDirectory() + "/" + std::string(sink::kRuleFileName);
+  return sink::ModuleDirectory() + "/" + std::string(kRuleFileName);
 }
 
 int RunRules(const std::string& ruleFilePath, bool json, std::ostream& out, std::ostream& err) {
@@ -114,7 +122,7 @@ int RunRules(const std::string& ruleFilePath, bool json, std::ostream& out, std:
         << " (the sink would load no rules and no pickup directory)\n";
     return 1;
   }
-  const auto set = sink::ReadRuleFile(path);
+  const auto set = ReadRuleFile(path);
   if (json) {
     PrintJson(set, out);
   } else {

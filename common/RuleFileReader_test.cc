@@ -1,11 +1,11 @@
-#include "sink/RuleFile.h"
+#include "common/RuleFileReader.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-namespace quarvel::sink {
+namespace quarvel {
 namespace {
 
 std::string RuleLines(int n, const std::string& header, const std::string& value,
@@ -109,4 +109,4 @@ TEST(RuleFileTest, AllRuleNumbersPresentLoadWithoutOverflow) {
 }
 
 }  // namespace
-}  // namespace quarvel::sink
+}  // namespace quarvel

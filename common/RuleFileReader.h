@@ -1,12 +1,8 @@
-// The rule file "Quarvel.ini": the only data the setup program passes to the
-// sink. Section "Quarvel RuleSet1" holds numbered rules (ConditionHeader1,
-// ConditionValue1, Action1, Target1, TargetDisplayName1, ...); section
-// "Quarvel PickupDir" holds the SMTP pickup directory under "Path".
-//
-// The list ends at the first number whose four keys ConditionHeader,
-// ConditionValue, Action and Target are all missing or empty; numbers run from
-// 1 to 32767 at most. Each rule loads as a whole record, so a TAB or any other
-// character inside a value stays in that value.
+// Reading the rule file (RuleFile.h) as the sink sees it: whole records,
+// so a TAB or any other character inside a value stays in that value, and
+// the list ends at the first number without any of its four values; numbers
+// run from 1 to 32767 at most. Targets' display names are the setup
+// program's and are not read here.
 #pragma once
 
 #include <span>
@@ -14,19 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include "common/RuleFile.h"
 #include "common/basIniFile.h"
 
-namespace quarvel::sink {
-
-inline constexpr std::string_view kRuleFileName = "Quarvel.ini";
-inline constexpr std::string_view kRuleSection = "Quarvel RuleSet1";
-inline constexpr std::string_view kPickupSection = "Quarvel PickupDir";
-inline constexpr std::string_view kPickupKey = "Path";
-inline constexpr int kMaxRuleNumber = 32767;
-
-// Targets and action words the sink recognises.
-inline constexpr std::string_view kDeleteTarget = "<NULL>";
-inline constexpr std::string_view kForwardAction = "Forward to";
+namespace quarvel {
 
 struct Rule {
   std::string header;  // "ConditionHeader": a header name, "subject" or "IMFSCL"
@@ -57,6 +44,8 @@ class RuleFileReader {
 
   [[nodiscard]] std::span<const RuleView> Rules() const { return rules_; }
   [[nodiscard]] std::string_view PickupPath() const { return pickupPath_; }
+  // The whole file as read, for the keys the sink does not use.
+  [[nodiscard]] const IniReader& Ini() const { return ini_; }
 
  private:
   void Collect();
@@ -66,13 +55,6 @@ class RuleFileReader {
   std::string_view pickupPath_;
 };
 
-// Fills `list` with one field of every rule, then the empty entry after the
-// last rule; without rules the list is empty. The list's strings are reused,
-// and a string that holds its text already is left as it is: the file seldom
-// changes from one load to the next.
-void FillRuleList(std::vector<std::string>& list, std::span<const RuleFileReader::RuleView> rules,
-                  std::string_view RuleFileReader::RuleView::*field);
-
 // Reads the file as the sink sees it. A missing or unreadable file gives no
 // rules and an empty pickup path; this never throws for bad file content.
 [[nodiscard]] RuleSet ReadRuleFile(const std::string& path);
@@ -80,4 +62,4 @@ void FillRuleList(std::vector<std::string>& list, std::span<const RuleFileReader
 // Parses rule-file text; ReadRuleFile is this over the file's bytes.
 [[nodiscard]] RuleSet ParseRuleFile(std::string_view text);
 
-}  // namespace quarvel::sink
+}  // namespace quarvel
