@@ -30,6 +30,7 @@ TEST(RulesFrameQtTest, ClicksAndTypingInTheDrawnWindowReachTheRulesAndThePickupB
   QApplication& application = qt::TestApplication();
   (void)application;
   testing::TestPlatform platform;
+  platform.WriteComponentFile();  // otherwise every refresh logs it missing
   std::ofstream(platform.Root() / "Quarvel.ini")
       << "[Quarvel RuleSet1]\n"
       << RuleLines(1, "Subject", "[SPAM]", "move to", "http://MAIL01/Public/Junk Mail", "Junk Mail")

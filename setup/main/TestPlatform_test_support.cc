@@ -37,14 +37,14 @@ TestPlatform::TestPlatform(TestPlatformOptions options)
     : root_(MakeTemporaryDirectory()),
       discovery_((exsim::CreateSampleServer(root_, false),
                   store::ServerConfig::Load(root_ / "server.json"))),
+      metabase_(root_ / "metabase.json"),
       catalog_([this](const fs::path& file) -> std::vector<std::string> {
         std::error_code error;
         if (!fs::is_regular_file(file, error)) {
           throw PlatformError(kErrNotFound, "component module " + file.string() + " not found");
         }
         return moduleProgIds_;
-      }),
-      metabase_(root_ / "metabase.json") {
+      }) {
   const auto facts = host_.Facts();
   if (options.failingHostCall > 0) {
     failingHost_ = std::make_unique<host::FailingHost>(host_, options.failingHostCall);

@@ -346,6 +346,7 @@ TEST_F(RuleListTest, TheEditorOpensBelowTheListsCorner) {
 // its first activation.
 TEST(RuleListInTheProgramTest, TheWindowsButtonsAct) {
   testing::TestPlatform platform;
+  platform.WriteComponentFile();  // otherwise every refresh logs it missing
   auto program = platform.MakeProgram();
   std::ofstream(platform.Root() / "Quarvel.ini") << ThreeRules();
   program->Form().Show();
