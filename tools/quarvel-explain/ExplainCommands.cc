@@ -16,8 +16,58 @@ namespace quarvel::explain {
 
 namespace {
 
-// Control characters would break the table and hide what the sink compares.
-std::string Visible(const std::string& text) {
+void PrintTable(const RuleSet& set, std::ostream& out) {
+  const std::vector<std::string> headings = {"#", "Header", "Value", "Action", "Target"};
+  std::vector<std::vector<std::string>> rows;
+  for (std::size_t i = 0; i < set.rules.size(); ++i) {
+    const auto& rule = set.rules[i];
+    rows.push_back({std::to_string(i + 1), VisibleText(rule.header), VisibleText(rule.value),
+                    VisibleText(rule.action), VisibleText(rule.target)});
+  }
+  std::vector<std::size_t> widths;
+  for (std::size_t column = 0; column < headings.size(); ++column) {
+    std::size_t width = text::CharCount(headings[column]);
+    for (const auto& row : rows) width = std::max(width, text::CharCount(row[column]));
+    widths.push_back(width);
+  }
+  const auto printRow = [&](const std::vector<std::string>& cells) {
+    std::string line;
+    for (std::size_t column = 0; column < cells.size(); ++column) {
+      line += cells[column];
+      if (column + 1 < cells.size()) {
+        line += std::string(widths[column] - text::CharCount(cells[column]) + 2, ' ');
+      }
+    }
+    out << line << '\n';
+  };
+  if (rows.empty()) {
+    out << "No rules.\n";
+  } else {
+    printRow(headings);
+    for (const auto& row : rows) printRow(row);
+  }
+  out << "Pickup directory: " << (set.pickupPath.empty() ? "(none)" : VisibleText(set.pickupPath))
+      << '\n';
+}
+
+void PrintJson(const RuleSet& set, std::ostream& out) {
+  auto rules = nlohmann::json::array();
+  for (std::size_t i = 0; i < set.rules.size(); ++i) {
+    const auto& rule = set.rules[i];
+    rules.push_back({{"number", i + 1},
+                     {"header", rule.header},
+                     {"value", rule.value},
+                     {"action", rule.action},
+                     {"target", rule.target}});
+  }
+  const nlohmann::json document = {{"rules", rules}, {"pickup", set.pickupPath}};
+  // Invalid UTF-8 in the file is shown, not refused: the sink reads it as well.
+  out << document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+}
+
+}  // namespace
+
+std::string VisibleText(const std::string& text) {
   std::string shown;
   for (const char c : text) {
     switch (c) {
@@ -45,57 +95,6 @@ std::string Visible(const std::string& text) {
   }
   return shown;
 }
-
-void PrintTable(const RuleSet& set, std::ostream& out) {
-  const std::vector<std::string> headings = {"#", "Header", "Value", "Action", "Target"};
-  std::vector<std::vector<std::string>> rows;
-  for (std::size_t i = 0; i < set.rules.size(); ++i) {
-    const auto& rule = set.rules[i];
-    rows.push_back({std::to_string(i + 1), Visible(rule.header), Visible(rule.value),
-                    Visible(rule.action), Visible(rule.target)});
-  }
-  std::vector<std::size_t> widths;
-  for (std::size_t column = 0; column < headings.size(); ++column) {
-    std::size_t width = text::CharCount(headings[column]);
-    for (const auto& row : rows) width = std::max(width, text::CharCount(row[column]));
-    widths.push_back(width);
-  }
-  const auto printRow = [&](const std::vector<std::string>& cells) {
-    std::string line;
-    for (std::size_t column = 0; column < cells.size(); ++column) {
-      line += cells[column];
-      if (column + 1 < cells.size()) {
-        line += std::string(widths[column] - text::CharCount(cells[column]) + 2, ' ');
-      }
-    }
-    out << line << '\n';
-  };
-  if (rows.empty()) {
-    out << "No rules.\n";
-  } else {
-    printRow(headings);
-    for (const auto& row : rows) printRow(row);
-  }
-  out << "Pickup directory: " << (set.pickupPath.empty() ? "(none)" : Visible(set.pickupPath))
-      << '\n';
-}
-
-void PrintJson(const RuleSet& set, std::ostream& out) {
-  auto rules = nlohmann::json::array();
-  for (std::size_t i = 0; i < set.rules.size(); ++i) {
-    const auto& rule = set.rules[i];
-    rules.push_back({{"number", i + 1},
-                     {"header", rule.header},
-                     {"value", rule.value},
-                     {"action", rule.action},
-                     {"target", rule.target}});
-  }
-  const nlohmann::json document = {{"rules", rules}, {"pickup", set.pickupPath}};
-  // Invalid UTF-8 in the file is shown, not refused: the sink reads it as well.
-  out << document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
-}
-
-}  // namespace
 
 int RunMatch(const std::string& pattern, const std::string& value, std::ostream& out,
              std::ostream& err) {

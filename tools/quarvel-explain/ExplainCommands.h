@@ -21,6 +21,11 @@ int RunMatch(const std::string& pattern, const std::string& value, std::ostream&
 // path means the rule file beside the sink module.
 int RunRules(const std::string& ruleFilePath, bool json, std::ostream& out, std::ostream& err);
 
+// Text for one line of output: control characters, which would break a
+// line or a table and hide what the sink compares, shown as \t, \r, \n or
+// \xNN, and a backslash doubled.
+[[nodiscard]] std::string VisibleText(const std::string& text);
+
 // The rule file the sink reads: beside the module, which quarvel-explain
 // shares with Quarvel.so.
 [[nodiscard]] std::string DefaultRuleFilePath();

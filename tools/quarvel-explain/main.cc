@@ -5,6 +5,7 @@
 #include "tools/exsim/SimulatedServer.h"
 #include "tools/quarvel-explain/EvalCommand.h"
 #include "tools/quarvel-explain/ExplainCommands.h"
+#include "tools/quarvel-explain/LintCommand.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Dry run of Quarvel's rules: which condition matches, and what the sink loads."};
@@ -50,7 +51,29 @@ int main(int argc, char** argv) {
   evalCommand->add_flag("--json", eval.json,
                         "print one JSON object per message (with --verbose: and its rule visits)");
 
-  CLI11_PARSE(app, argc, argv);
+  quarvel::explain::LintOptions lintOptions;
+  auto* lint = app.add_subcommand(
+      "lint",
+      "Find what is wrong with a rule file: rules that never match, are never reached or "
+      "cannot act.\n"
+      "Exit 0: no errors (there may be warnings); 1: errors; 2: the file or server cannot be "
+      "read, or the command line is wrong.");
+  lint->add_option("FILE", lintOptions.ruleFile,
+                   "rule file (default: " + quarvel::explain::DefaultRuleFilePath() + ")");
+  lint->add_flag("--json", lintOptions.json, "print one JSON object");
+  lint->add_option("--root", lintOptions.serverRoot,
+                   "simulated server directory: check move targets against its folders, and "
+                   "forwards against its folders' addresses and the sink's registrations");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    const int status = app.exit(error);
+    // lint's scripts tell "errors found" (1) from "could not check" (2).
+    return status != 0 && lint->parsed() > 0 ? quarvel::explain::kLintUnusable : status;
+  }
+
+  if (lint->parsed()) return quarvel::explain::RunLint(lintOptions, std::cout, std::cerr);
 
   if (evalCommand->parsed()) {
     if (messages.empty() && folder.empty()) {
