@@ -30,3 +30,4 @@ sed "s|^Path=.*|Path=$root/pickup|" testdata/demo-rules.ini > "$root/sink/Quarve
 
 echo "== Delivering the sample mail"
 "$bin/quarvel-demo" --root "$root" --mail testdata/mail
+"$bin/quarvel-explain" lint --root "$root" "$root/sink/Quarvel.ini"
