@@ -530,9 +530,17 @@ std::vector<Finding> LintRules(std::span<const Rule> rules, const ServerFacts* s
     const auto test = TestOf(rule);
     const auto effect = EffectOf(rule);
     CheckCondition(rule, test, report);
+    // A header line's name ends at its first colon, so no line has this name.
+    const bool colon = test == Test::kHeaderLine && rule.header.find(':') != npos;
+    if (colon) {
+      report.Error(code::kHeaderColon,
+                   "the header " + Quoted(rule.header) +
+                       " holds a colon, which no header line's name does, so the rule never "
+                       "matches (the rule file names a header without its colon)");
+    }
     const SclSet scls = test == Test::kScl ? AcceptedScls(rule.value) : 0;
-    const bool dead = test == Test::kScl && scls == 0;
-    if (dead && !report.ConditionError()) {
+    const bool dead = colon || (test == Test::kScl && scls == 0);
+    if (test == Test::kScl && dead && !report.ConditionError()) {
       report.Warning(code::kSclNever, "no spam confidence level (-1 to 9) satisfies " +
                                           Quoted(rule.value) + ", so the rule never matches");
     }

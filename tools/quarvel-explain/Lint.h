@@ -44,6 +44,7 @@ namespace code {
 // Errors.
 inline constexpr std::string_view kEmptyHeader = "empty-header";
 inline constexpr std::string_view kEmptyTarget = "empty-target";
+inline constexpr std::string_view kHeaderColon = "header-colon";
 inline constexpr std::string_view kLineBreak = "line-break";
 inline constexpr std::string_view kInvalidPattern = "invalid-pattern";
 inline constexpr std::string_view kBadComparison = "bad-comparison";

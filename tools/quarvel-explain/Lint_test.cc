@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/Text.h"
+#include "sink/HeaderMatching.h"
 #include "sink/basParser.h"
 
 namespace quarvel::explain {
@@ -78,8 +79,8 @@ TEST_P(LintRulesTest, FindsExactlyWhatIsWrong) {
   for (const auto& finding : findings) {
     EXPECT_FALSE(finding.message.empty());
     const bool error = finding.severity == Severity::kError;
-    EXPECT_EQ(error, std::set<Code>({code::kEmptyHeader, code::kEmptyTarget, code::kLineBreak,
-                                     code::kInvalidPattern, code::kBadComparison,
+    EXPECT_EQ(error, std::set<Code>({code::kEmptyHeader, code::kEmptyTarget, code::kHeaderColon,
+                                     code::kLineBreak, code::kInvalidPattern, code::kBadComparison,
                                      code::kMoveTargetMissing, code::kMoveTargetDenied,
                                      code::kTargetTooLong, code::kForwardNoAddress})
                          .contains(finding.code))
@@ -101,6 +102,13 @@ INSTANTIATE_TEST_SUITE_P(
         LintCase{"EmptyTargetShadowsNothing",
                  {Move("Subject", "", ""), Move("Subject", "x")},
                  {{1, code::kEmptyTarget}}},
+        LintCase{"HeaderWithColon",
+                 {Move("X-Spam-Flag:", "YES"), Delete("Subject:", ""),
+                  // Dead, it covers nothing.
+                  Move("Subject:", "x")},
+                 {{1, code::kHeaderColon}, {2, code::kHeaderColon}, {3, code::kHeaderColon}}},
+        // The whole-header test looks for the name, ": " and the value anywhere.
+        LintCase{"ColonInWholeHeaderTest", {Move("X-A:", "vbTabx")}, {}},
         LintCase{"LineBreakInValue", {Move("Subject", "a\r\nb")}, {{1, code::kLineBreak}}},
         LintCase{"LineBreakInHeader", {Move("X-A\nX-B", "x")}, {{1, code::kLineBreak}}},
         LintCase{"LineBreakInForwardTarget",
@@ -359,6 +367,12 @@ TEST(LintClaimsTest, AShadowedRuleMatchesNothingTheEarlierOneDoesNot) {
         EXPECT_TRUE(Holds(value, earlier)) << earlier << " / " << later << ": " << value;
       }
     }
+  }
+}
+
+TEST(LintClaimsTest, AHeaderWithAColonMatchesNoLine) {
+  for (const auto* headers : {"Subject: x\r\n", "Subject:: x\r\n", "Subject:x: y\r\n"}) {
+    EXPECT_FALSE(sink::MatchHeaderLine(headers, "Subject:", "")) << headers;
   }
 }
 
