@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ clang pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libicu-dev libcli11-dev nlohmann-json3-dev libgmime-3.0-dev
+  libsqlite3-dev libsqlitecpp-dev sqlite3
 )
 [ "${QUARVEL_WITH_FUZZ:-0}" = 1 ] && packages+=(libclang-rt-14-dev)
 

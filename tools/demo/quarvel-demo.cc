@@ -53,7 +53,8 @@ std::string FolderOf(const std::string& url) {
 
 std::string Ended(const std::string& outcome, exsim::SimulatedServer& server) {
   if (outcome.starts_with("moved to ")) {
-    return "moved to " + FolderOf(server.HttpUrl(platform::store::ParseStoreUrl(outcome.substr(9))));
+    return "moved to " +
+           FolderOf(server.HttpUrl(platform::store::ParseStoreUrl(outcome.substr(9))));
   }
   if (outcome.starts_with("removed after forward")) return "forwarded";
   if (outcome == "stayed") return "stayed";
@@ -94,11 +95,13 @@ int main(int argc, char** argv) {
   try {
     exsim::SimulatedServer server(root);
     std::vector<Row> rows;
-    for (auto& entry : exsim::ReadMailManifest(mail)) rows.push_back({std::move(entry), {}, {}, {}});
+    for (auto& entry : exsim::ReadMailManifest(mail))
+      rows.push_back({std::move(entry), {}, {}, {}});
     // The rule file the installed sink reads: beside its module file.
     server.Catalog().Load();
     const auto [application, component] = server.Catalog().FindComponent("Quarvel.QuarvelCls");
-    if (component == nullptr) throw std::runtime_error("the sink is not installed (exsim complus install)");
+    if (component == nullptr)
+      throw std::runtime_error("the sink is not installed (exsim complus install)");
     sink::RuleFileReader rules;
     rules.Load((component->moduleFile.parent_path() / "Quarvel.ini").string());
 
@@ -146,7 +149,8 @@ int main(int argc, char** argv) {
     }
     std::cout << "\nTotals: " << rows.size() << " messages";
     for (const auto& [kind, count] : totals) std::cout << ", " << count << " " << kind;
-    std::cout << ".\nJournal: " << server.Journal().File().string() << '\n';
+    std::cout << ".\nJournal: exsim log (the store database " << server.Root().string()
+              << "/store.db)\n";
     return 0;
   } catch (const platform::PlatformError& error) {
     std::cerr << "quarvel-demo: " << error.Description() << '\n';
