@@ -84,6 +84,10 @@ PublicStore::PublicStore(std::filesystem::path directory)
   }
 }
 
+FoundObject PublicStore::Find(const StorePath& path) const {
+  return database_->Read([&](StoreConnection& c) { return rows::Find(c, path); });
+}
+
 bool PublicStore::FolderExists(const StorePath& folder) const {
   return database_->Read(
       [&](StoreConnection& c) { return rows::FindFolder(c, folder).has_value(); });

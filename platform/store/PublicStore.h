@@ -38,6 +38,7 @@ class PublicStore : public StoreOperations {
   [[nodiscard]] StoreDatabase& Database() const { return *database_; }
 
   // -- Folders ----------------------------------------------------------------
+  [[nodiscard]] FoundObject Find(const StorePath& path) const override;
   [[nodiscard]] bool FolderExists(const StorePath& folder) const override;
   // Creates the folder and any missing parents; updates settings if it exists.
   void CreateFolder(const StorePath& folder, const FolderSettings& settings);

@@ -250,10 +250,12 @@ TEST_F(PublicStoreTest, PropertiesAreReadableRowsWithCanonicalNames) {
 TEST_F(PublicStoreTest, ItemsAddedByHandAreRead) {
   PublicStore store(dir_);
   Shell().exec(
-      "INSERT INTO items (folder, name, message) VALUES (1, 'dropped.eml', 'Subject: hi');"
-      "INSERT INTO properties (item, name, type, value) VALUES "
-      "(last_insert_rowid(), 'n', 'integer', 9223372036854775807), "
-      "(last_insert_rowid(), 's', 'text', 'x')");
+      "INSERT INTO items (folder, name) VALUES (1, 'dropped.eml');"
+      "INSERT INTO messages (item, bytes) VALUES (last_insert_rowid(), 'Subject: hi');"
+      "INSERT INTO properties (item, name, type, value) SELECT id, 'n', 'integer', "
+      "9223372036854775807 FROM items WHERE name = 'dropped.eml';"
+      "INSERT INTO properties (item, name, type, value) SELECT id, 's', 'text', 'x' "
+      "FROM items WHERE name = 'dropped.eml'");
   EXPECT_TRUE(store.ItemExists(Path({"dropped.eml"})));
   EXPECT_EQ(store.ReadMessage(Path({"dropped.eml"})), "Subject: hi");
   EXPECT_EQ(store.ReadProperties(Path({"dropped.eml"})),
@@ -275,7 +277,7 @@ TEST_F(PublicStoreTest, DamagedPropertyRowsFailOnlyTheirItem) {
     Shell().exec(
         "UPDATE properties SET type = 'integer', value = 1, defined_size = 0 WHERE item = " + id);
   }
-  Shell().exec("UPDATE items SET message = 5 WHERE name = 'm'");
+  Shell().exec("UPDATE messages SET bytes = 5 WHERE item = " + id);
   EXPECT_EQ(ErrorOf([&] { (void)store.ReadMessage(Path({"m"})); }), kErrFail);
   EXPECT_EQ(store.ReadMessage(Path({"other"})), "");
 }
@@ -373,6 +375,7 @@ TEST_F(PublicStoreTest, DeleteItemTakesItsPropertiesAlong) {
   store.DeleteItem(Path({"m"}));
   EXPECT_FALSE(store.ItemExists(Path({"m"})));
   EXPECT_EQ(ShellText("SELECT count(*) FROM properties"), "0");
+  EXPECT_EQ(ShellText("SELECT count(*) FROM messages"), "0");
 }
 
 // ---------------------------------------------------------------------------

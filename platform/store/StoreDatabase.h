@@ -81,7 +81,9 @@ class StoreConnection {
   [[nodiscard]] SQLite::Database& Db() { return db_; }
   // The prepared statement for `sql`, reset and with no values bound.
   [[nodiscard]] Query Prepared(const std::string& sql);
-  void Exec(const char* sql) { db_.exec(sql); }
+  // Runs a statement without results (BEGIN, COMMIT, SAVEPOINT ...),
+  // prepared once: these run around every transaction.
+  void Exec(const char* sql) { (void)Prepared(sql).exec(); }
   // Whether no transaction is open (SQLite may end one by itself on I/O errors).
   [[nodiscard]] bool InAutocommit();
 

@@ -65,9 +65,20 @@ struct FolderSettings {
   bool operator==(const FolderSettings&) const = default;
 };
 
+// What a path names: nothing, a folder, or an item with its properties.
+struct FoundObject {
+  enum class Kind { kNothing, kFolder, kItem };
+  Kind kind = Kind::kNothing;
+  StoredProperties properties;  // an item's
+};
+
 class StoreOperations {
  public:
   virtual ~StoreOperations() = default;
+
+  // One look, for opening a record: an item in a folder that denies access
+  // throws kErrAccessDenied; a missing parent folder is nothing.
+  [[nodiscard]] virtual FoundObject Find(const StorePath& path) const = 0;
 
   [[nodiscard]] virtual bool FolderExists(const StorePath& folder) const = 0;
   [[nodiscard]] virtual FolderSettings ReadFolder(const StorePath& folder) const = 0;

@@ -183,13 +183,18 @@ StoredProperties PropertiesOf(StoreConnection& c, std::int64_t item, const std::
 
 std::string ItemWhat(const StorePath& item) { return "item '" + item.ToString() + "'"; }
 
-void InsertItemRow(StoreConnection& c, std::int64_t folder, const std::string& name,
-                   const std::string& message) {
-  auto insert = c.Prepared("INSERT INTO items (folder, name, message) VALUES (?, ?, ?)");
+std::int64_t InsertItemRow(StoreConnection& c, std::int64_t folder, const std::string& name,
+                           const std::string& message) {
+  auto insert = c.Prepared("INSERT INTO items (folder, name) VALUES (?, ?)");
   insert.bind(1, folder);
   insert.bind(2, name);
-  insert.bind(3, message.data(), static_cast<int>(message.size()));
   insert.exec();
+  const auto id = c.Db().getLastInsertRowid();
+  auto bytes = c.Prepared("INSERT INTO messages (item, bytes) VALUES (?, ?)");
+  bytes.bind(1, id);
+  bytes.bind(2, message.data(), static_cast<int>(message.size()));
+  bytes.exec();
+  return id;
 }
 
 bool NameTaken(StoreConnection& c, std::int64_t folder, const std::string& name) {
@@ -370,6 +375,23 @@ std::optional<StorePath> FindFolderByAddress(StoreConnection& c, const std::stri
   return first;
 }
 
+FoundObject Find(StoreConnection& c, const StorePath& path) {
+  FoundObject found;
+  if (FindFolder(c, path)) {
+    found.kind = FoundObject::Kind::kFolder;
+    return found;
+  }
+  CheckName(path.Name());
+  const auto folder = FindFolder(c, path.Parent());
+  if (!folder) return found;
+  if (ReadFolderSettings(c, *folder).accessDenied) AccessDenied(path);
+  const auto id = ChildItemId(c, folder->id, path.Name());
+  if (!id) return found;
+  found.kind = FoundObject::Kind::kItem;
+  found.properties = PropertiesOf(c, *id, ItemWhat(path));
+  return found;
+}
+
 bool ItemExists(StoreConnection& c, const StorePath& item) {
   if (item.IsRoot()) return false;
   CheckName(item.Name());
@@ -410,9 +432,9 @@ StoredProperties ReadItemProperties(StoreConnection& c, const StorePath& item) {
 }
 
 std::string ReadMessage(StoreConnection& c, const StorePath& item) {
-  auto query = c.Prepared("SELECT message FROM items WHERE id = ?");
+  auto query = c.Prepared("SELECT bytes FROM messages WHERE item = ?");
   query.bind(1, ExistingItemId(c, item));
-  if (!query.executeStep()) NotFound(item);
+  if (!query.executeStep()) Damaged(ItemWhat(item), "its message is missing");
   const auto message = query.getColumn(0);
   if (message.getType() != SQLITE_BLOB && message.getType() != SQLITE_TEXT) {
     Damaged(ItemWhat(item), std::string("its message is ") + TypeName(message.getType()));
@@ -425,9 +447,9 @@ void WriteItem(StoreConnection& c, const StorePath& item, const std::string& mes
   const auto folder = AccessibleItemFolder(c, item);
   if (ChildFolderId(c, folder.id, item.Name())) Exists(item, "a folder has this name");
   if (const auto id = ChildItemId(c, folder.id, item.Name())) {
-    auto update = c.Prepared("UPDATE items SET message = ? WHERE id = ?");
-    update.bind(1, message.data(), static_cast<int>(message.size()));
-    update.bind(2, *id);
+    auto update = c.Prepared("INSERT OR REPLACE INTO messages (item, bytes) VALUES (?, ?)");
+    update.bind(1, *id);
+    update.bind(2, message.data(), static_cast<int>(message.size()));
     update.exec();
     auto clear = c.Prepared("DELETE FROM properties WHERE item = ?");
     clear.bind(1, *id);
@@ -435,8 +457,7 @@ void WriteItem(StoreConnection& c, const StorePath& item, const std::string& mes
     InsertProperties(c, *id, properties);
     return;
   }
-  InsertItemRow(c, folder.id, item.Name(), message);
-  InsertProperties(c, c.Db().getLastInsertRowid(), properties);
+  InsertProperties(c, InsertItemRow(c, folder.id, item.Name(), message), properties);
 }
 
 std::pair<StorePath, std::int64_t> InsertNewItem(StoreConnection& c, const StorePath& wanted,
@@ -445,8 +466,7 @@ std::pair<StorePath, std::int64_t> InsertNewItem(StoreConnection& c, const Store
   const auto folder = AccessibleItemFolder(c, wanted);
   std::string name = wanted.Name();
   if (NameTaken(c, folder.id, name)) name = NextFreeName(c, folder.id, name);
-  InsertItemRow(c, folder.id, name, message);
-  const auto id = c.Db().getLastInsertRowid();
+  const auto id = InsertItemRow(c, folder.id, name, message);
   InsertProperties(c, id, properties);
   return {wanted.Parent().Child(name), id};
 }
@@ -534,12 +554,16 @@ std::vector<IndexedItem> RegistrationItems(StoreConnection& c,
     const auto row = FindFolder(c, folder);
     if (!row) continue;
     std::vector<std::pair<std::string, std::int64_t>> items;
+    // The index of registrations, never the folder's items: a folder full of
+    // mail costs nothing here.
     auto query = c.Prepared(
-        "SELECT name, id FROM items WHERE folder = ? AND is_registration = 1 ORDER BY name");
+        "SELECT name, id FROM items INDEXED BY items_registrations "
+        "WHERE folder = ? AND is_registration = 1");
     query.bind(1, row->id);
     while (query.executeStep()) {
       items.emplace_back(query.getColumn(0).getString(), query.getColumn(1).getInt64());
     }
+    std::sort(items.begin(), items.end());
     for (auto& [name, id] : items) {
       IndexedItem item;
       try {
@@ -557,8 +581,8 @@ std::vector<IndexedItem> RegistrationItems(StoreConnection& c,
 
 std::vector<IndexedItem> AllRegistrationItems(StoreConnection& c) {
   std::vector<std::int64_t> folders;
-  auto query =
-      c.Prepared("SELECT DISTINCT folder FROM items WHERE is_registration = 1 ORDER BY folder");
+  auto query = c.Prepared(
+      "SELECT DISTINCT folder FROM items INDEXED BY items_registrations WHERE is_registration = 1");
   while (query.executeStep()) folders.push_back(query.getColumn(0).getInt64());
   std::vector<StorePath> paths;
   for (const auto id : folders) {

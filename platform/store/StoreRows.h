@@ -42,6 +42,7 @@ void CreateFolder(StoreConnection& c, const StorePath& folder, const FolderSetti
 [[nodiscard]] std::optional<StorePath> FindFolderByAddress(StoreConnection& c,
                                                            const std::string& address);
 
+[[nodiscard]] FoundObject Find(StoreConnection& c, const StorePath& path);
 [[nodiscard]] bool ItemExists(StoreConnection& c, const StorePath& item);
 [[nodiscard]] std::vector<StorePath> Items(StoreConnection& c, const StorePath& folder);
 [[nodiscard]] std::int64_t ItemCount(StoreConnection& c, const StorePath& folder);

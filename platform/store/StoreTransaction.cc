@@ -58,6 +58,14 @@ void StoreTransaction::Rollback() {
   });
 }
 
+void StoreTransaction::Execute(const std::function<void(StoreConnection&)>& work) {
+  Run([&](StoreConnection& c) { work(c); });
+}
+
+FoundObject StoreTransaction::Find(const StorePath& path) const {
+  return Run([&](StoreConnection& c) { return rows::Find(c, path); });
+}
+
 bool StoreTransaction::FolderExists(const StorePath& folder) const {
   return Run([&](StoreConnection& c) { return rows::FindFolder(c, folder).has_value(); });
 }

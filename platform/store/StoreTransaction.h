@@ -13,6 +13,7 @@
 // thread at a time; the database must outlive it.
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include "platform/store/StoreDatabase.h"
@@ -32,6 +33,10 @@ class StoreTransaction : public StoreOperations {
   // Throws PlatformError(kErrFail) when the commit fails; the changes are then gone.
   void Commit();
   void Rollback();
+
+  [[nodiscard]] FoundObject Find(const StorePath& path) const override;
+  // Runs `work` on the transaction's connection, inside it.
+  void Execute(const std::function<void(StoreConnection&)>& work);
 
   [[nodiscard]] bool FolderExists(const StorePath& folder) const override;
   [[nodiscard]] FolderSettings ReadFolder(const StorePath& folder) const override;

@@ -36,6 +36,16 @@ bool PendingItem::IsMine(const StorePath& item) const {
   return true;
 }
 
+FoundObject PendingItem::Find(const StorePath& path) const {
+  if (path != path_) return store_.Find(path);
+  FoundObject found;
+  if (!deleted_) {
+    found.kind = FoundObject::Kind::kItem;
+    found.properties = properties_;
+  }
+  return found;
+}
+
 bool PendingItem::FolderExists(const StorePath& folder) const {
   return folder != path_ && store_.FolderExists(folder);
 }

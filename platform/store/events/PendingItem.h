@@ -25,6 +25,7 @@ class PendingItem : public StoreOperations {
   [[nodiscard]] const std::string& Message() const { return message_; }
   [[nodiscard]] const StoredProperties& Properties() const { return properties_; }
 
+  [[nodiscard]] FoundObject Find(const StorePath& path) const override;
   [[nodiscard]] bool FolderExists(const StorePath& folder) const override;
   [[nodiscard]] FolderSettings ReadFolder(const StorePath& folder) const override;
   [[nodiscard]] std::vector<StorePath> SubFolders(const StorePath& folder) const override;

@@ -1,5 +1,6 @@
 #include "platform/store/events/StoreEvents.h"
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -92,6 +93,12 @@ struct StoreEvents::ActiveSink {
   IExStoreSyncEvents* events = nullptr;
 };
 
+// What one batch needs to know of a folder it saves into.
+struct StoreEvents::FolderFacts {
+  std::optional<PlatformError> error;  // the folder cannot take items
+  std::vector<Registration> registrations;
+};
+
 // One request on its way through SaveAll.
 struct StoreEvents::SaveWork {
   SaveRequest request;
@@ -154,9 +161,15 @@ void StoreEvents::RunPhase(std::vector<ActiveSink>& sinks, StoreOperations& oper
                            std::string& notes) {
   const auto url = session_.FileUrl(item);
   for (auto& sink : sinks) {
+    std::unique_ptr<ado::Record> record;
     try {
-      if (!operations.ItemExists(item)) return;
-      auto record = session_.OpenEventRecord(url, &operations);
+      record = session_.OpenEventRecord(url, &operations);
+    } catch (const PlatformError& error) {
+      if (error.Number() == kErrNotFound) return;  // an earlier sink took the item away
+      AddNote(notes, sink.progId + " failed: " + error.Description());
+      continue;
+    }
+    try {
       ObservedRecord observedRecord(*record, observation);
       ObjectsOn objects(session_, operations);
       ObservedObjects observedObjects(objects, observation);
@@ -170,28 +183,34 @@ void StoreEvents::RunPhase(std::vector<ActiveSink>& sinks, StoreOperations& oper
   }
 }
 
-void StoreEvents::Prepare(SaveWork& save,
-                          std::vector<std::pair<StorePath, std::string>>& checkedFolders) {
+void StoreEvents::Prepare(SaveWork& save, std::map<StorePath, FolderFacts>& folders) {
   const auto folder = save.request.item.Parent();
   save.flags = FlagsFor(save.request.kind);
   save.entry.event = EventName(save.request.kind);
   save.entry.item = save.request.item.ToString();
   try {
-    // A save into a folder that cannot take it fails before any sink runs.
-    bool checked = false;
-    for (const auto& [path, problem] : checkedFolders) checked = checked || path == folder;
-    if (!checked) {
-      if (store_.ReadFolder(folder).accessDenied) {
-        throw PlatformError(kErrAccessDenied, "access denied: " + save.request.item.ToString());
+    // What a folder says is looked up once per batch.
+    auto known = folders.find(folder);
+    if (known == folders.end()) {
+      FolderFacts facts;
+      try {
+        // A save into a folder that cannot take it fails before any sink runs.
+        if (store_.ReadFolder(folder).accessDenied) {
+          throw PlatformError(kErrAccessDenied, "access denied: " + folder.ToString());
+        }
+        facts.registrations = RegistrationsFor(store_, folder);
+      } catch (const PlatformError& error) {
+        facts.error = error;
       }
-      checkedFolders.emplace_back(folder, "");
+      known = folders.emplace(folder, std::move(facts)).first;
     }
+    if (known->second.error) throw *known->second.error;
     CheckName(save.request.item.Name());
     save.pending = std::make_unique<PendingItem>(store_, save.request.item, save.request.message,
                                                  StoredProperties{save.request.properties, {}});
 
     std::vector<std::string> progIds;
-    for (const auto& registration : RegistrationsFor(store_, folder)) {
+    for (const auto& registration : known->second.registrations) {
       const auto& progId = registration.sinkClass;
       if (!registration.problem.empty()) {
         AddNote(save.notes, progId + " not run: " + registration.problem);
@@ -220,10 +239,10 @@ void StoreEvents::Prepare(SaveWork& save,
 
 std::vector<SaveOutcome> StoreEvents::SaveAll(std::vector<SaveRequest> requests) {
   std::vector<SaveWork> saves(requests.size());
-  std::vector<std::pair<StorePath, std::string>> checkedFolders;
+  std::map<StorePath, FolderFacts> folders;
   for (std::size_t i = 0; i < requests.size(); ++i) {
     saves[i].request = std::move(requests[i]);
-    Prepare(saves[i], checkedFolders);
+    Prepare(saves[i], folders);
   }
 
   // One transaction for all of them, shared with other threads' saves.
@@ -279,41 +298,51 @@ std::vector<SaveOutcome> StoreEvents::SaveAll(std::vector<SaveRequest> requests)
     for (std::size_t i = 0; i < committing.size(); ++i) committing[i]->error = errors[i];
   }
 
-  // The commit phases, after the commit; then one transaction for their
-  // journal lines and notes.
-  std::vector<std::function<void(StoreConnection&)>> finish;
+  // The aborted phase for the saves that failed.
   for (auto& save : saves) {
-    if (save.error) {
-      if (save.pending) {
-        EventObservation ignored;
-        std::string notes;
-        RunPhase(save.sinks, *save.pending, save.request.item, save.flags | EVT_SYNC_ABORTED,
-                 ignored, notes);
-      }
-      continue;
+    if (save.error && save.pending) {
+      EventObservation ignored;
+      std::string notes;
+      RunPhase(save.sinks, *save.pending, save.request.item, save.flags | EVT_SYNC_ABORTED, ignored,
+               notes);
     }
-    if (!save.pendingId) continue;
-    RunPhase(save.sinks, store_, save.saved, save.flags | EVT_SYNC_COMMITTED, save.observation,
-             save.notes);
-    for (const auto& sink : save.sinks) AddNote(save.notes, sink.progId + " ran");
-    save.entry.sinks = save.notes;
-    save.entry.outcome = Outcome(store_.ItemExists(save.saved), save.observation);
-    finish.emplace_back([&save](StoreConnection& c) {
-      if (save.journalId)
-        EventJournal::Update(c, *save.journalId, save.entry.sinks, save.entry.outcome);
-      RemovePendingCommit(c, *save.pendingId);
-    });
   }
-  if (!finish.empty()) {
+  // The commit phases, after the commit, in one transaction with their
+  // journal lines and the removal of their notes: a commit phase that
+  // completed is never run again, and one that did not is found by
+  // recovery. A sink's change there takes the write lock, so the others'
+  // saves wait for this batch of commit phases, never for one at a time.
+  const auto committed = std::count_if(
+      saves.begin(), saves.end(), [](const SaveWork& save) { return save.pendingId.has_value(); });
+  if (committed > 0) {
+    auto transaction = store_.BeginTransaction();
+    for (auto& save : saves) {
+      if (!save.pendingId) continue;
+      RunPhase(save.sinks, *transaction, save.saved, save.flags | EVT_SYNC_COMMITTED,
+               save.observation, save.notes);
+      for (const auto& sink : save.sinks) AddNote(save.notes, sink.progId + " ran");
+      save.entry.sinks = save.notes;
+      try {
+        save.entry.outcome = Outcome(transaction->ItemExists(save.saved), save.observation);
+        transaction->Execute([&save](StoreConnection& c) {
+          if (save.journalId) {
+            EventJournal::Update(c, *save.journalId, save.entry.sinks, save.entry.outcome);
+          }
+          RemovePendingCommit(c, *save.pendingId);
+        });
+      } catch (const PlatformError& error) {
+        save.warnings.push_back("the journal could not be updated: " + error.Description());
+      }
+    }
     try {
-      store_.Database().Write([&](StoreConnection& c) {
-        for (const auto& step : finish) step(c);
-      });
+      transaction->Commit();
     } catch (const PlatformError& error) {
-      // The commit phases ran; a restart's recovery finds them done.
+      // What the commit phases changed is gone with the transaction; their
+      // notes stay, and recovery runs them again.
       for (auto& save : saves) {
         if (save.pendingId) {
-          save.warnings.push_back("the journal could not be updated: " + error.Description());
+          save.warnings.push_back("the commit phase's changes were lost (recovery repeats it): " +
+                                  error.Description());
         }
       }
     }

@@ -19,6 +19,7 @@
 // journal line that cannot be written is a warning, not a failed save.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -106,8 +107,9 @@ class StoreEvents {
  private:
   struct SaveWork;
   struct ActiveSink;
+  struct FolderFacts;
 
-  void Prepare(SaveWork& save, std::vector<std::pair<StorePath, std::string>>& checkedFolders);
+  void Prepare(SaveWork& save, std::map<StorePath, FolderFacts>& folders);
   std::vector<ActiveSink> CreateSinks(const std::vector<std::string>& progIds, std::string& notes);
   void RunPhase(std::vector<ActiveSink>& sinks, StoreOperations& operations, const StorePath& item,
                 long flags, EventObservation& observation, std::string& notes);

@@ -104,15 +104,15 @@ void StoreRecord::Open(const std::string& source, ado::Connection* activeConnect
 
 bool StoreRecord::OpenExisting() {
   StoreOperations& store = Ops();
-  if (store.FolderExists(path_)) {
+  auto found = store.Find(path_);  // throws for an item in a folder denying access
+  if (found.kind == FoundObject::Kind::kFolder) {
     folder_ = true;
     fields_.Bind(StoredProperties{FolderProperties(store, path_, *form_), {}}, nullptr,
                  "the properties of a folder are read-only here");
     return true;
   }
-  if (!store.FolderExists(path_.Parent())) return false;
-  if (!store.ItemExists(path_)) return false;  // throws for a folder denying access
-  BindItemFields();
+  if (found.kind == FoundObject::Kind::kNothing) return false;
+  BindItemFields(std::move(found.properties));
   return true;
 }
 
@@ -129,14 +129,14 @@ void StoreRecord::CreateItem(bool replace) {
     throw PlatformError(kErrFileExists, "an item exists at '" + source_ + "'");
   RequireWritable("Record.Open creating an item");
   store.PutItem(path_, "", {});
-  BindItemFields();
+  BindItemFields({});
 }
 
-void StoreRecord::BindItemFields() {
+void StoreRecord::BindItemFields(StoredProperties properties) {
   std::optional<std::string> readOnly;
   if (!writable_) readOnly = "the record was opened read-only";
   fields_.Bind(
-      Ops().ReadItemProperties(path_),
+      properties,
       [this](const FieldChanges& changes) { return Ops().ChangeProperties(path_, changes); },
       std::move(readOnly));
 }

@@ -79,7 +79,7 @@ class StoreRecord : public ado::Record, public IUnknown {
   // Opens the existing object at path_; false when there is none.
   bool OpenExisting();
   void CreateItem(bool replace);
-  void BindItemFields();
+  void BindItemFields(StoredProperties properties);
   StorePath ItemPath(const std::string& source, const char* operation) const;
 
   StoreSession& session_;
