@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 #include <thread>
 
 #include "platform/store/GroupCommit.h"
@@ -130,6 +131,9 @@ StoreConnection::StoreConnection(const std::filesystem::path& file, bool synced)
   // Fewer, larger checkpoints: a page changed by many commits is copied
   // into the database file once per checkpoint, not once per commit.
   db_.exec("PRAGMA wal_autocheckpoint = 4000");
+  // Statement journals (what undoes one statement inside a transaction) in
+  // memory: no temporary files, and no writes to them.
+  db_.exec("PRAGMA temp_store = MEMORY");
 }
 
 Query StoreConnection::Prepared(const std::string& sql) {
@@ -141,6 +145,13 @@ Query StoreConnection::Prepared(const std::string& sql) {
     slot->clearBindings();
   }
   return Query(*slot);
+}
+
+void StoreConnection::Exec(const char* sql) {
+  if (std::strncmp(sql, "BEGIN", 5) == 0 || std::strncmp(sql, "ROLLBACK", 8) == 0) {
+    folders_ = {};
+  }
+  (void)Prepared(sql).exec();
 }
 
 bool StoreConnection::InAutocommit() { return ::sqlite3_get_autocommit(db_.getHandle()) != 0; }

@@ -82,14 +82,25 @@ class StoreConnection {
   // The prepared statement for `sql`, reset and with no values bound.
   [[nodiscard]] Query Prepared(const std::string& sql);
   // Runs a statement without results (BEGIN, COMMIT, SAVEPOINT ...),
-  // prepared once: these run around every transaction.
-  void Exec(const char* sql) { (void)Prepared(sql).exec(); }
+  // prepared once: these run around every transaction. Beginning or rolling
+  // back forgets what the connection remembers of folders.
+  void Exec(const char* sql);
   // Whether no transaction is open (SQLite may end one by itself on I/O errors).
   [[nodiscard]] bool InAutocommit();
+
+  // Folder ids by path, and access flags by id, found within the current
+  // transaction. Used only inside a transaction, which sees no other
+  // connection's changes; forgotten when the next one begins.
+  struct FolderMemo {
+    std::unordered_map<std::string, std::int64_t> ids;
+    std::unordered_map<std::int64_t, bool> accessDenied;
+  };
+  [[nodiscard]] FolderMemo& Folders() { return folders_; }
 
  private:
   SQLite::Database db_;
   std::unordered_map<std::string, std::unique_ptr<SQLite::Statement>> statements_;
+  FolderMemo folders_;
 };
 
 // A PlatformError for a failure of SQLite, naming the database file.

@@ -90,13 +90,25 @@ std::optional<std::int64_t> ChildItemId(StoreConnection& c, std::int64_t folder,
   return query.getColumn(0).getInt64();
 }
 
+// Whether the folder denies access to its items.
+bool Denies(StoreConnection& c, const FolderRow& folder) {
+  const bool remember = !c.InAutocommit();
+  if (remember) {
+    const auto& known = c.Folders().accessDenied;
+    if (const auto found = known.find(folder.id); found != known.end()) return found->second;
+  }
+  const bool denied = ReadFolderSettings(c, folder).accessDenied;
+  if (remember) c.Folders().accessDenied.emplace(folder.id, denied);
+  return denied;
+}
+
 // The folder that holds `item`, after checking that it exists and grants access.
 FolderRow AccessibleItemFolder(StoreConnection& c, const StorePath& item) {
   if (item.IsRoot()) NotFound(item);
   CheckName(item.Name());
   const auto folder = FindFolder(c, item.Parent());
   if (!folder) NotFound(item);
-  if (ReadFolderSettings(c, *folder).accessDenied) AccessDenied(item);
+  if (Denies(c, *folder)) AccessDenied(item);
   return *folder;
 }
 
@@ -258,14 +270,22 @@ StorePath PathOfFolderId(StoreConnection& c, std::int64_t id) {
 }  // namespace
 
 std::optional<FolderRow> FindFolder(StoreConnection& c, const StorePath& folder) {
+  for (const std::string& segment : folder.segments) CheckName(segment);
+  const bool remember = !c.InAutocommit();
+  const auto key = remember ? folder.ToString() : std::string();
+  if (remember) {
+    if (const auto known = c.Folders().ids.find(key); known != c.Folders().ids.end()) {
+      return FolderRow{known->second, folder};
+    }
+  }
   FolderRow row;
   for (const std::string& segment : folder.segments) {
-    CheckName(segment);
     const auto id = ChildFolderId(c, row.id, segment);
     if (!id) return std::nullopt;
     row.id = *id;
   }
   row.path = folder;
+  if (remember) c.Folders().ids.emplace(key, row.id);
   return row;
 }
 
@@ -327,6 +347,7 @@ std::vector<StorePath> AllFolders(StoreConnection& c) {
 }
 
 void CreateFolder(StoreConnection& c, const StorePath& folder, const FolderSettings& settings) {
+  c.Folders() = {};
   FolderRow row;
   for (std::size_t i = 0; i < folder.segments.size(); ++i) {
     const std::string& segment = folder.segments[i];
@@ -384,7 +405,7 @@ FoundObject Find(StoreConnection& c, const StorePath& path) {
   CheckName(path.Name());
   const auto folder = FindFolder(c, path.Parent());
   if (!folder) return found;
-  if (ReadFolderSettings(c, *folder).accessDenied) AccessDenied(path);
+  if (Denies(c, *folder)) AccessDenied(path);
   const auto id = ChildItemId(c, folder->id, path.Name());
   if (!id) return found;
   found.kind = FoundObject::Kind::kItem;
@@ -397,14 +418,14 @@ bool ItemExists(StoreConnection& c, const StorePath& item) {
   CheckName(item.Name());
   const auto folder = FindFolder(c, item.Parent());
   if (!folder) return false;
-  if (ReadFolderSettings(c, *folder).accessDenied) AccessDenied(item);
+  if (Denies(c, *folder)) AccessDenied(item);
   return ChildItemId(c, folder->id, item.Name()).has_value();
 }
 
 std::vector<StorePath> Items(StoreConnection& c, const StorePath& folder) {
   const auto row = FindFolder(c, folder);
   if (!row) NotFound(folder);
-  if (ReadFolderSettings(c, *row).accessDenied) AccessDenied(folder);
+  if (Denies(c, *row)) AccessDenied(folder);
   auto query = c.Prepared("SELECT name FROM items WHERE folder = ? ORDER BY name");
   query.bind(1, row->id);
   std::vector<StorePath> paths;
@@ -420,7 +441,7 @@ std::vector<StorePath> Items(StoreConnection& c, const StorePath& folder) {
 std::int64_t ItemCount(StoreConnection& c, const StorePath& folder) {
   const auto row = FindFolder(c, folder);
   if (!row) NotFound(folder);
-  if (ReadFolderSettings(c, *row).accessDenied) AccessDenied(folder);
+  if (Denies(c, *row)) AccessDenied(folder);
   auto query = c.Prepared("SELECT count(*) FROM items WHERE folder = ?");
   query.bind(1, row->id);
   query.executeStep();
