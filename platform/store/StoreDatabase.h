@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "platform/PlatformError.h"
+#include "platform/store/StoreOperations.h"
 
 namespace quarvel::platform::store {
 
@@ -94,6 +95,8 @@ class StoreConnection {
   struct FolderMemo {
     std::unordered_map<std::string, std::int64_t> ids;
     std::unordered_map<std::int64_t, bool> accessDenied;
+    // Item properties by item id, as this transaction last read or wrote them.
+    std::unordered_map<std::int64_t, StoredProperties> properties;
   };
   [[nodiscard]] FolderMemo& Folders() { return folders_; }
 

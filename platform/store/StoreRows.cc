@@ -119,6 +119,23 @@ std::int64_t ExistingItemId(StoreConnection& c, const StorePath& item) {
   return *id;
 }
 
+// Binds a property's type and value at `index` and `index + 1`.
+void BindValue(Query& query, int index, const ado::Variant& value) {
+  if (value.IsNull()) {
+    query.bind(index, "null");
+    query.bind(index + 1);
+  } else if (value.IsBoolean()) {
+    query.bind(index, "boolean");
+    query.bind(index + 1, value.ToString() == "True" ? 1 : 0);
+  } else if (value.IsInteger()) {
+    query.bind(index, "integer");
+    query.bind(index + 1, static_cast<std::int64_t>(std::stoll(value.ToString())));
+  } else {
+    query.bind(index, "text");
+    query.bind(index + 1, value.ToString());
+  }
+}
+
 void InsertProperty(StoreConnection& c, std::int64_t item, const std::string& name,
                     const ado::Variant& value, long definedSize, bool keepSize) {
   auto insert = c.Prepared(
@@ -131,35 +148,43 @@ void InsertProperty(StoreConnection& c, std::int64_t item, const std::string& na
                  "VALUES (?, ?, ?, ?, ?)");
   insert.bind(1, item);
   insert.bind(2, name);
-  if (value.IsNull()) {
-    insert.bind(3, "null");
-    insert.bind(4);
-  } else if (value.IsBoolean()) {
-    insert.bind(3, "boolean");
-    insert.bind(4, value.ToString() == "True" ? 1 : 0);
-  } else if (value.IsInteger()) {
-    insert.bind(3, "integer");
-    insert.bind(4, static_cast<std::int64_t>(std::stoll(value.ToString())));
-  } else {
-    insert.bind(3, "text");
-    insert.bind(4, value.ToString());
-  }
+  BindValue(insert, 3, value);
   insert.bind(5, static_cast<std::int64_t>(std::max(definedSize, 0L)));
   insert.exec();
 }
 
+// A new item's properties, in one statement.
 void InsertProperties(StoreConnection& c, std::int64_t item, const StoredProperties& properties) {
+  struct Row {
+    std::string name;
+    const ado::Variant* value;
+    long definedSize;
+  };
+  std::vector<Row> rows;
   for (const auto& [name, value] : properties.values) {
     if (value.IsEmpty()) continue;  // an empty value is no value: nothing to keep
-    const auto canonical = CanonicalPropertyName(name);
+    auto canonical = CanonicalPropertyName(name);
     const auto size = properties.sizes.find(canonical);
     const long definedSize = size == properties.sizes.end() ? 0 : size->second;
     CheckFits(canonical, value, definedSize);
-    InsertProperty(c, item, canonical, value, definedSize, false);
+    rows.push_back({std::move(canonical), &value, definedSize});
   }
+  if (rows.empty()) return;
+  std::string sql =
+      "INSERT OR REPLACE INTO properties (item, name, type, value, defined_size) VALUES ";
+  for (std::size_t i = 0; i < rows.size(); ++i) sql += i == 0 ? "(?,?,?,?,?)" : ",(?,?,?,?,?)";
+  auto insert = c.Prepared(sql);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const int base = static_cast<int>(i) * 5;
+    insert.bind(base + 1, item);
+    insert.bind(base + 2, rows[i].name);
+    BindValue(insert, base + 3, *rows[i].value);
+    insert.bind(base + 5, static_cast<std::int64_t>(std::max(rows[i].definedSize, 0L)));
+  }
+  insert.exec();
 }
 
-StoredProperties PropertiesOf(StoreConnection& c, std::int64_t item, const std::string& what) {
+StoredProperties ReadPropertyRows(StoreConnection& c, std::int64_t item, const std::string& what) {
   auto query = c.Prepared("SELECT name, type, value, defined_size FROM properties WHERE item = ?");
   query.bind(1, item);
   StoredProperties properties;
@@ -194,6 +219,22 @@ StoredProperties PropertiesOf(StoreConnection& c, std::int64_t item, const std::
 }
 
 std::string ItemWhat(const StorePath& item) { return "item '" + item.ToString() + "'"; }
+
+// An item's properties; within a transaction, read once and then kept up to
+// date by the writes below (ChangeProperties, DeleteItem, WriteItem).
+const StoredProperties& PropertiesOf(StoreConnection& c, std::int64_t item,
+                                     const std::string& what) {
+  auto& memo = c.Folders().properties;
+  if (c.InAutocommit()) {
+    memo.clear();  // nothing is kept outside a transaction
+  } else if (const auto found = memo.find(item); found != memo.end()) {
+    return found->second;
+  }
+  auto properties = ReadPropertyRows(c, item, what);
+  return memo.insert_or_assign(item, std::move(properties)).first->second;
+}
+
+void Forget(StoreConnection& c, std::int64_t item) { c.Folders().properties.erase(item); }
 
 std::int64_t InsertItemRow(StoreConnection& c, std::int64_t folder, const std::string& name,
                            const std::string& message) {
@@ -472,6 +513,7 @@ void WriteItem(StoreConnection& c, const StorePath& item, const std::string& mes
     update.bind(1, *id);
     update.bind(2, message.data(), static_cast<int>(message.size()));
     update.exec();
+    Forget(c, *id);
     auto clear = c.Prepared("DELETE FROM properties WHERE item = ?");
     clear.bind(1, *id);
     clear.exec();
@@ -495,6 +537,19 @@ std::pair<StorePath, std::int64_t> InsertNewItem(StoreConnection& c, const Store
 StoredProperties ChangeProperties(StoreConnection& c, const StorePath& item,
                                   const PropertyChanges& changes) {
   const auto id = ExistingItemId(c, item);
+  StoredProperties properties = PropertiesOf(c, id, ItemWhat(item));
+  // All or nothing: every value is checked before anything is written.
+  for (const auto& [name, change] : changes) {
+    if (!change || change->value.IsEmpty()) continue;
+    const auto canonical = CanonicalPropertyName(name);
+    long size = change->definedSize;
+    if (size <= 0 && !change->created) {
+      // An assigned value keeps to the size the property was created with.
+      const auto kept = properties.sizes.find(canonical);
+      size = kept == properties.sizes.end() ? 0 : kept->second;
+    }
+    CheckFits(canonical, change->value, size);
+  }
   for (const auto& [name, change] : changes) {
     const auto canonical = CanonicalPropertyName(name);
     if (!change || change->value.IsEmpty()) {
@@ -502,27 +557,20 @@ StoredProperties ChangeProperties(StoreConnection& c, const StorePath& item,
       remove.bind(1, id);
       remove.bind(2, canonical);
       remove.exec();
-      continue;
+    } else {
+      InsertProperty(c, id, canonical, change->value, change->definedSize, !change->created);
     }
-    long size = change->definedSize;
-    if (size <= 0 && !change->created) {
-      // An assigned value keeps to the size the property was created with.
-      auto query = c.Prepared("SELECT defined_size FROM properties WHERE item = ? AND name = ?");
-      query.bind(1, id);
-      query.bind(2, canonical);
-      if (query.executeStep() && query.getColumn(0).getType() == SQLITE_INTEGER) {
-        size = static_cast<long>(query.getColumn(0).getInt64());
-      }
-    }
-    CheckFits(canonical, change->value, size);
-    InsertProperty(c, id, canonical, change->value, change->definedSize, !change->created);
   }
-  return PropertiesOf(c, id, ItemWhat(item));
+  ApplyPropertyChanges(properties, changes);
+  if (!c.InAutocommit()) c.Folders().properties[id] = properties;
+  return properties;
 }
 
 void DeleteItem(StoreConnection& c, const StorePath& item) {
+  const auto id = ExistingItemId(c, item);
+  Forget(c, id);
   auto remove = c.Prepared("DELETE FROM items WHERE id = ?");
-  remove.bind(1, ExistingItemId(c, item));
+  remove.bind(1, id);
   remove.exec();
 }
 
@@ -541,6 +589,7 @@ void MoveItem(StoreConnection& c, const StorePath& from, const StorePath& to, bo
   if (const auto existing = ChildItemId(c, folder.id, to.Name())) {
     if (!overwrite) Exists(to, "an item already has this name");
     if (*existing == id) return;
+    Forget(c, *existing);
     auto remove = c.Prepared("DELETE FROM items WHERE id = ?");
     remove.bind(1, *existing);
     remove.exec();
