@@ -52,7 +52,7 @@ SimulatedServer::SimulatedServer(fs::path root) : root_(std::move(root)) {
   host_ = std::make_unique<platform::complus::ComponentHost>(catalog_->File());
   sinks_ = std::make_unique<HostSinks>(*host_);
   journal_ = std::make_unique<store::EventJournal>(*store_);
-  events_ = std::make_unique<store::StoreEvents>(*store_, *session_, *sinks_, *journal_);
+  events_ = std::make_unique<store::StoreEvents>(*store_, *session_, *sinks_);
 }
 
 SimulatedServer::~SimulatedServer() = default;

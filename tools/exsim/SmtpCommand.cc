@@ -23,9 +23,13 @@ std::string ServerMailDelivery::DeliverToFolder(const smtp::PublicFolder& folder
                                                 const std::string& message, const std::string& name,
                                                 const smtp::Receipt& receipt) {
   DeliveryOptions options;  // delivered mail of class IPM.Note, no spam level
-  return DeliverMessage(server_, server_.ResolveDeliveryFolder(folder.url), name, message, options,
-                        platform::store::DeliveryReceipt{receipt.file, receipt.recipient})
-      .entry.outcome;
+  const auto result =
+      DeliverMessage(server_, server_.ResolveDeliveryFolder(folder.url), name, message, options,
+                     platform::store::DeliveryReceipt{receipt.file, receipt.recipient});
+  // The service's log is where a warning of the store reaches a person.
+  auto outcome = result.entry.outcome;
+  for (const auto& warning : result.warnings) outcome += "; warning: " + warning;
+  return outcome;
 }
 
 std::vector<std::string> ServerMailDelivery::Receipts(const std::string& file) {

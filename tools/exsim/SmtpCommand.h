@@ -30,7 +30,8 @@ class ServerMailDelivery : public platform::smtp::MailDelivery {
 
   [[nodiscard]] std::optional<platform::smtp::PublicFolder> FolderForAddress(
       const std::string& address) override;
-  // Returns the store's outcome for the item ("stayed", "deleted", ...).
+  // Returns the store's outcome for the item ("stayed", "deleted", ...),
+  // followed by the store's warnings, if any.
   std::string DeliverToFolder(const platform::smtp::PublicFolder& folder,
                               const std::string& message, const std::string& name,
                               const platform::smtp::Receipt& receipt) override;

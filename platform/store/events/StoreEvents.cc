@@ -128,9 +128,8 @@ const char* EventName(SaveKind kind) {
   return "save";
 }
 
-StoreEvents::StoreEvents(PublicStore& store, StoreSession& session, SinkFactory& sinks,
-                         EventJournal& journal)
-    : store_(store), session_(session), sinks_(sinks), journal_(journal), owner_(ThisProcess()) {}
+StoreEvents::StoreEvents(PublicStore& store, StoreSession& session, SinkFactory& sinks)
+    : store_(store), session_(session), sinks_(sinks), owner_(ThisProcess()) {}
 
 SaveResult StoreEvents::Save(SaveRequest request) {
   std::vector<SaveRequest> one;

@@ -86,7 +86,8 @@ struct RecoverySummary {
 
 class StoreEvents {
  public:
-  StoreEvents(PublicStore& store, StoreSession& session, SinkFactory& sinks, EventJournal& journal);
+  // The journal is the store's own (EventJournal reads it).
+  StoreEvents(PublicStore& store, StoreSession& session, SinkFactory& sinks);
 
   // One save. Throws PlatformError when the item was not saved (its folder
   // is missing or denies access, the database failed); sink failures never
@@ -117,7 +118,6 @@ class StoreEvents {
   PublicStore& store_;
   StoreSession& session_;
   SinkFactory& sinks_;
-  EventJournal& journal_;
   std::string owner_;  // this process, as pending commits name it
 };
 

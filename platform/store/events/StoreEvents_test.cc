@@ -78,7 +78,7 @@ class StoreEventsTest : public ::testing::Test {
         store_((fs::remove_all(directory_), directory_ / "store")),
         session_(store_, {"MAIL01", "example.com"}),
         journal_(store_),
-        events_(store_, session_, sinks_, journal_) {
+        events_(store_, session_, sinks_) {
     store_.CreateFolder(kInbox, {"Inbox", "inbox@example.com", false, false});
     store_.CreateFolder(kJunk, {"Junk", "", false, false});
     fs::create_directories(directory_ / "pickup");
