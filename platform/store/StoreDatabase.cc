@@ -149,7 +149,7 @@ Query StoreConnection::Prepared(const std::string& sql) {
 
 void StoreConnection::Exec(const char* sql) {
   if (std::strncmp(sql, "BEGIN", 5) == 0 || std::strncmp(sql, "ROLLBACK", 8) == 0) {
-    folders_ = {};
+    memo_ = {};
   }
   (void)Prepared(sql).exec();
 }

@@ -84,26 +84,27 @@ class StoreConnection {
   [[nodiscard]] Query Prepared(const std::string& sql);
   // Runs a statement without results (BEGIN, COMMIT, SAVEPOINT ...),
   // prepared once: these run around every transaction. Beginning or rolling
-  // back forgets what the connection remembers of folders.
+  // back forgets the memo below.
   void Exec(const char* sql);
   // Whether no transaction is open (SQLite may end one by itself on I/O errors).
   [[nodiscard]] bool InAutocommit();
 
-  // Folder ids by path, and access flags by id, found within the current
-  // transaction. Used only inside a transaction, which sees no other
-  // connection's changes; forgotten when the next one begins.
-  struct FolderMemo {
+  // What the current transaction found out: folder ids by path, access
+  // flags by folder id, item properties by item id. Used only inside a
+  // transaction, which sees no other connection's changes; forgotten when
+  // the next one begins.
+  struct TransactionMemo {
     std::unordered_map<std::string, std::int64_t> ids;
     std::unordered_map<std::int64_t, bool> accessDenied;
     // Item properties by item id, as this transaction last read or wrote them.
     std::unordered_map<std::int64_t, StoredProperties> properties;
   };
-  [[nodiscard]] FolderMemo& Folders() { return folders_; }
+  [[nodiscard]] TransactionMemo& Memo() { return memo_; }
 
  private:
   SQLite::Database db_;
   std::unordered_map<std::string, std::unique_ptr<SQLite::Statement>> statements_;
-  FolderMemo folders_;
+  TransactionMemo memo_;
 };
 
 // A PlatformError for a failure of SQLite, naming the database file.

@@ -94,11 +94,11 @@ std::optional<std::int64_t> ChildItemId(StoreConnection& c, std::int64_t folder,
 bool Denies(StoreConnection& c, const FolderRow& folder) {
   const bool remember = !c.InAutocommit();
   if (remember) {
-    const auto& known = c.Folders().accessDenied;
+    const auto& known = c.Memo().accessDenied;
     if (const auto found = known.find(folder.id); found != known.end()) return found->second;
   }
   const bool denied = ReadFolderSettings(c, folder).accessDenied;
-  if (remember) c.Folders().accessDenied.emplace(folder.id, denied);
+  if (remember) c.Memo().accessDenied.emplace(folder.id, denied);
   return denied;
 }
 
@@ -224,7 +224,7 @@ std::string ItemWhat(const StorePath& item) { return "item '" + item.ToString() 
 // date by the writes below (ChangeProperties, DeleteItem, WriteItem).
 const StoredProperties& PropertiesOf(StoreConnection& c, std::int64_t item,
                                      const std::string& what) {
-  auto& memo = c.Folders().properties;
+  auto& memo = c.Memo().properties;
   if (c.InAutocommit()) {
     memo.clear();  // nothing is kept outside a transaction
   } else if (const auto found = memo.find(item); found != memo.end()) {
@@ -234,7 +234,7 @@ const StoredProperties& PropertiesOf(StoreConnection& c, std::int64_t item,
   return memo.insert_or_assign(item, std::move(properties)).first->second;
 }
 
-void Forget(StoreConnection& c, std::int64_t item) { c.Folders().properties.erase(item); }
+void Forget(StoreConnection& c, std::int64_t item) { c.Memo().properties.erase(item); }
 
 std::int64_t InsertItemRow(StoreConnection& c, std::int64_t folder, const std::string& name,
                            const std::string& message) {
@@ -315,7 +315,7 @@ std::optional<FolderRow> FindFolder(StoreConnection& c, const StorePath& folder)
   const bool remember = !c.InAutocommit();
   const auto key = remember ? folder.ToString() : std::string();
   if (remember) {
-    if (const auto known = c.Folders().ids.find(key); known != c.Folders().ids.end()) {
+    if (const auto known = c.Memo().ids.find(key); known != c.Memo().ids.end()) {
       return FolderRow{known->second, folder};
     }
   }
@@ -326,7 +326,7 @@ std::optional<FolderRow> FindFolder(StoreConnection& c, const StorePath& folder)
     row.id = *id;
   }
   row.path = folder;
-  if (remember) c.Folders().ids.emplace(key, row.id);
+  if (remember) c.Memo().ids.emplace(key, row.id);
   return row;
 }
 
@@ -388,7 +388,7 @@ std::vector<StorePath> AllFolders(StoreConnection& c) {
 }
 
 void CreateFolder(StoreConnection& c, const StorePath& folder, const FolderSettings& settings) {
-  c.Folders() = {};
+  c.Memo() = {};
   FolderRow row;
   for (std::size_t i = 0; i < folder.segments.size(); ++i) {
     const std::string& segment = folder.segments[i];
@@ -562,7 +562,7 @@ StoredProperties ChangeProperties(StoreConnection& c, const StorePath& item,
     }
   }
   ApplyPropertyChanges(properties, changes);
-  if (!c.InAutocommit()) c.Folders().properties[id] = properties;
+  if (!c.InAutocommit()) c.Memo().properties[id] = properties;
   return properties;
 }
 

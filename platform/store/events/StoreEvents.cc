@@ -314,9 +314,26 @@ std::vector<SaveOutcome> StoreEvents::SaveAll(std::vector<SaveRequest> requests)
   const auto committed = std::count_if(
       saves.begin(), saves.end(), [](const SaveWork& save) { return save.pendingId.has_value(); });
   if (committed > 0) {
-    auto transaction = store_.BeginTransaction();
+    std::unique_ptr<StoreTransaction> transaction;
+    std::vector<SaveWork*> inTransaction;
+    // Commits what the commit phases so far changed; on failure their
+    // notes stay, and recovery runs them again.
+    const auto commit = [&] {
+      try {
+        transaction->Commit();
+      } catch (const PlatformError& error) {
+        for (auto* save : inTransaction) {
+          save->warnings.push_back("the commit phase's changes were lost (recovery repeats it): " +
+                                   error.Description());
+        }
+      }
+      transaction.reset();
+      inTransaction.clear();
+    };
     for (auto& save : saves) {
       if (!save.pendingId) continue;
+      if (!transaction) transaction = store_.BeginTransaction();
+      inTransaction.push_back(&save);
       RunPhase(save.sinks, *transaction, save.saved, save.flags | EVT_SYNC_COMMITTED,
                save.observation, save.notes);
       for (const auto& sink : save.sinks) AddNote(save.notes, sink.progId + " ran");
@@ -332,19 +349,11 @@ std::vector<SaveOutcome> StoreEvents::SaveAll(std::vector<SaveRequest> requests)
       } catch (const PlatformError& error) {
         save.warnings.push_back("the journal could not be updated: " + error.Description());
       }
+      // A message file left the store: its removal commits at once, so a
+      // crash later in the batch cannot make recovery send it again.
+      if (!save.observation.savedFiles.empty()) commit();
     }
-    try {
-      transaction->Commit();
-    } catch (const PlatformError& error) {
-      // What the commit phases changed is gone with the transaction; their
-      // notes stay, and recovery runs them again.
-      for (auto& save : saves) {
-        if (save.pendingId) {
-          save.warnings.push_back("the commit phase's changes were lost (recovery repeats it): " +
-                                  error.Description());
-        }
-      }
-    }
+    if (transaction) commit();
   }
 
   std::vector<SaveOutcome> outcomes(saves.size());
