@@ -141,8 +141,10 @@ int main(int argc, char** argv) {
   auto* smtp = app.add_subcommand(
       "smtp",
       "Run the SMTP pickup service once: deliver each pickup file to the public folders "
-      "its recipients' addresses belong to (raising their store events), copy mail for other "
-      "addresses into Drop, and move malformed files into Badmail with a .reason file.");
+      "its recipients' addresses belong to (raising their store events; each recipient's copy "
+      "exactly once), copy mail for other addresses into Drop, move malformed files into "
+      "Badmail with a .reason file, and leave a file the store cannot take now for the next "
+      "pass.");
   smtp->add_flag("--watch", watchSmtp, "keep running passes until Ctrl+C or SIGTERM");
   smtp->add_option("--interval", smtpInterval,
                    "milliseconds between passes with --watch (default 500)")
