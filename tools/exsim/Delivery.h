@@ -21,7 +21,7 @@
 namespace quarvel::exsim {
 
 // How many messages one thread saves in one transaction.
-inline constexpr std::size_t kDeliveryBatch = 64;
+inline constexpr std::size_t kDeliveryBatch = 256;
 
 struct DeliveryOptions {
   std::string to;  // folder URL, path or e-mail address
