@@ -153,7 +153,7 @@ TEST_F(ProcessesTest, CrashMatrixLosesNothingAndSmtpDoublesNothing) {
         (void)process.Wait();
         return Clock::now() - started;
       }
-      const auto limit = std::chrono::duration_cast<std::chrono::microseconds>(typical) * 12 / 10;
+      const auto limit = std::chrono::duration_cast<std::chrono::microseconds>(typical) * 9 / 10;
       std::this_thread::sleep_for(std::chrono::microseconds(
           std::uniform_int_distribution<long>(0, std::max<long>(1, limit.count()))(random)));
       process.Kill();
