@@ -63,6 +63,8 @@ class Query {
   void bind(Args&&... args) {
     statement_->bind(std::forward<Args>(args)...);
   }
+  // Binds text that stays valid until the statement has run, without a copy.
+  void bindNoCopy(int index, const std::string& text) { statement_->bindNoCopy(index, text); }
   bool executeStep() { return statement_->executeStep(); }
   int exec() { return statement_->exec(); }
   [[nodiscard]] SQLite::Column getColumn(int index) const { return statement_->getColumn(index); }

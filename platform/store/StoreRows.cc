@@ -131,8 +131,9 @@ void BindValue(Query& query, int index, const ado::Variant& value) {
     query.bind(index, "integer");
     query.bind(index + 1, static_cast<std::int64_t>(std::stoll(value.ToString())));
   } else {
+    // The value outlives the statement's run: its text need not be copied.
     query.bind(index, "text");
-    query.bind(index + 1, value.ToString());
+    query.bindNoCopy(index + 1, *value.Text());
   }
 }
 

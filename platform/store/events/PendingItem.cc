@@ -8,16 +8,17 @@ namespace {
 
 // The properties as the store would keep them: canonical names, no empty
 // values, no text longer than its defined size.
-StoredProperties AsStored(const StoredProperties& properties) {
-  PropertyChanges changes;
-  for (const auto& [name, value] : properties.values) {
+StoredProperties AsStored(StoredProperties properties) {
+  StoredProperties stored;
+  for (auto& [name, value] : properties.values) {
+    if (value.IsEmpty()) continue;
+    auto canonical = CanonicalPropertyName(name);
     const auto size = properties.sizes.find(name);
     const long definedSize = size == properties.sizes.end() ? 0 : size->second;
-    CheckFits(name, value, definedSize);
-    changes[CanonicalPropertyName(name)] = PropertyValue{value, definedSize};
+    CheckFits(canonical, value, definedSize);
+    if (definedSize > 0) stored.sizes[canonical] = definedSize;
+    stored.values.insert_or_assign(std::move(canonical), std::move(value));
   }
-  StoredProperties stored;
-  ApplyPropertyChanges(stored, changes);
   return stored;
 }
 
@@ -28,7 +29,7 @@ PendingItem::PendingItem(PublicStore& store, StorePath path, std::string message
     : store_(store),
       path_(std::move(path)),
       message_(std::move(message)),
-      properties_(AsStored(properties)) {}
+      properties_(AsStored(std::move(properties))) {}
 
 bool PendingItem::IsMine(const StorePath& item) const {
   if (item != path_) return false;

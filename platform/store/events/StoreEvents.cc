@@ -205,8 +205,9 @@ void StoreEvents::Prepare(SaveWork& save, std::map<StorePath, FolderFacts>& fold
     }
     if (known->second.error) throw *known->second.error;
     CheckName(save.request.item.Name());
-    save.pending = std::make_unique<PendingItem>(store_, save.request.item, save.request.message,
-                                                 StoredProperties{save.request.properties, {}});
+    save.pending =
+        std::make_unique<PendingItem>(store_, save.request.item, std::move(save.request.message),
+                                      StoredProperties{std::move(save.request.properties), {}});
 
     std::vector<std::string> progIds;
     for (const auto& registration : known->second.registrations) {

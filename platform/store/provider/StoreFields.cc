@@ -1,5 +1,6 @@
 #include "platform/store/provider/StoreFields.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "common/Text.h"
@@ -9,10 +10,19 @@
 namespace quarvel::platform::store {
 namespace {
 
-StoredProperties Canonical(const StoredProperties& properties) {
+// The properties with canonical names; as they came when they have them
+// already (as the store's do), without copying a value.
+StoredProperties Canonical(StoredProperties properties) {
+  const auto isCanonical = [](const auto& entry) {
+    return CanonicalPropertyName(entry.first) == entry.first;
+  };
+  if (std::all_of(properties.values.begin(), properties.values.end(), isCanonical) &&
+      std::all_of(properties.sizes.begin(), properties.sizes.end(), isCanonical)) {
+    return properties;
+  }
   StoredProperties canonical;
-  for (const auto& [name, value] : properties.values) {
-    canonical.values[CanonicalPropertyName(name)] = value;
+  for (auto& [name, value] : properties.values) {
+    canonical.values[CanonicalPropertyName(name)] = std::move(value);
   }
   for (const auto& [name, size] : properties.sizes) {
     canonical.sizes[CanonicalPropertyName(name)] = size;
@@ -29,9 +39,9 @@ StoredProperties Canonical(const StoredProperties& properties) {
 
 }  // namespace
 
-void StoreFields::Bind(const StoredProperties& saved, Writer writer,
+void StoreFields::Bind(StoredProperties saved, Writer writer,
                        std::optional<std::string> readOnlyReason) {
-  saved_ = Canonical(saved);
+  saved_ = Canonical(std::move(saved));
   pending_.clear();
   writer_ = std::move(writer);
   readOnlyReason_ = std::move(readOnlyReason);

@@ -37,7 +37,7 @@ class StoreFields : public ado::Fields {
 
   // Opens the fields over `saved`. With a `readOnlyReason`, every change is
   // refused with kErrAccessDenied and that reason.
-  void Bind(const StoredProperties& saved, Writer writer,
+  void Bind(StoredProperties saved, Writer writer,
             std::optional<std::string> readOnlyReason = std::nullopt);
   void Unbind();
   [[nodiscard]] bool IsBound() const { return bound_; }

@@ -136,7 +136,7 @@ void StoreRecord::BindItemFields(StoredProperties properties) {
   std::optional<std::string> readOnly;
   if (!writable_) readOnly = "the record was opened read-only";
   fields_.Bind(
-      properties,
+      std::move(properties),
       [this](const FieldChanges& changes) { return Ops().ChangeProperties(path_, changes); },
       std::move(readOnly));
 }
