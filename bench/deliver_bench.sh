@@ -12,11 +12,14 @@
 #   - exsim smtp over 1,000 pickup files addressed to a public folder.
 #
 # Usage: bench/deliver_bench.sh [MESSAGES]   (default 10000)
+#   RUNS=N  runs each delivery measurement N times and reports the fastest
+#           (default 1; on a machine shared with other work, 3 or more).
 # Needs the default build (cmake --build --preset default --target Quarvel exsim).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 messages=${1:-10000}
+runs=${RUNS:-1}
 bin=$PWD/build/bin
 [ -x "$bin/exsim" ] && [ -f "$bin/Quarvel.so" ] ||
   { echo "build first: cmake --build --preset default --target Quarvel exsim" >&2; exit 1; }
@@ -82,17 +85,27 @@ report() {  # LABEL COUNT "WALL CPU"
   printf '  %-52s %6.2f s %7s /s   (CPU %.2f s: %s per CPU-second)\n' "$1" "$wall" \
     "$(rate "$2" "$wall")" "$cpu" "$(rate "$2" "$cpu")"
 }
+# The fastest of RUNS deliveries of all messages into a fresh server:
+# fastest THREADS [bare]
+fastest() {
+  local best="" t moved
+  for ((run = 0; run < runs; run++)); do
+    fresh_server "${2:-}"
+    t=$(seconds "$bin/exsim" deliver "$work/mail" --to Inbox --class IPM.Note --scl 5 --threads "$1")
+    if [ "${2:-}" != bare ]; then
+      moved=$("$bin/exsim" ls "Junk Mail/Quarantine" | wc -l)
+      [ "$moved" -eq "$messages" ] || echo "  only $moved of $messages moved" >&2
+    fi
+    if [ -z "$best" ] || awk -v a="${t%% *}" -v b="${best%% *}" 'BEGIN { exit !(a < b) }'; then
+      best=$t
+    fi
+  done
+  echo "$best"
+}
 for threads in 1 2; do
-  fresh_server
-  t=$(seconds "$bin/exsim" deliver "$work/mail" --to Inbox --class IPM.Note --scl 5 --threads "$threads")
-  moved=$("$bin/exsim" ls "Junk Mail/Quarantine" | wc -l)
-  [ "$moved" -eq "$messages" ] || echo "  only $moved of $messages moved" >&2
-  report "$threads thread(s)" "$messages" "$t"
+  report "$threads thread(s)" "$messages" "$(fastest "$threads")"
 done
-
-fresh_server bare
-t=$(seconds "$bin/exsim" deliver "$work/mail" --to Inbox --class IPM.Note --scl 5 --threads 1)
-report "baseline: no registration (the store alone), 1 thread" "$messages" "$t"
+report "baseline: no registration (the store alone), 1 thread" "$messages" "$(fastest 1 bare)"
 
 # The first and the last thousand of one run, delivered as separate runs.
 fresh_server
