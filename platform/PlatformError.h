@@ -12,11 +12,17 @@ namespace quarvel::platform {
 // Error numbers that callers test for.
 inline constexpr std::int32_t kErrObjectAlreadyInCollection = 3367;  // ADO: field exists
 inline constexpr std::int32_t kErrItemNotFoundInCollection = 3265;   // ADO: no such field
-inline constexpr std::int32_t kErrNotFound = static_cast<std::int32_t>(0x80040E19);  // DB_E_NOTFOUND
-inline constexpr std::int32_t kErrAccessDenied = static_cast<std::int32_t>(0x80070005);  // E_ACCESSDENIED
+inline constexpr std::int32_t kErrNotFound =
+    static_cast<std::int32_t>(0x80040E19);  // DB_E_NOTFOUND
+inline constexpr std::int32_t kErrAccessDenied =
+    static_cast<std::int32_t>(0x80070005);                                       // E_ACCESSDENIED
 inline constexpr std::int32_t kErrFail = static_cast<std::int32_t>(0x80004005);  // E_FAIL
-inline constexpr std::int32_t kErrInvalidArgument = static_cast<std::int32_t>(0x80070057);  // E_INVALIDARG
-inline constexpr std::int32_t kErrFileExists = static_cast<std::int32_t>(0x80070050);  // file exists
+inline constexpr std::int32_t kErrInvalidArgument =
+    static_cast<std::int32_t>(0x80070057);  // E_INVALIDARG
+inline constexpr std::int32_t kErrFileExists =
+    static_cast<std::int32_t>(0x80070050);  // file exists
+inline constexpr std::int32_t kErrDataOverflow =
+    static_cast<std::int32_t>(0x80040E57);  // DB_E_DATAOVERFLOW: longer than the field holds
 
 class PlatformError : public std::runtime_error {
  public:

@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ clang pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libicu-dev libcli11-dev nlohmann-json3-dev libgmime-3.0-dev libglib2.0-dev
+  libsqlite3-dev libsqlitecpp-dev sqlite3
   qt6-base-dev fonts-dejavu-core  # the setup program's windows and their font
   xvfb xauth                      # tools/screenshots.sh draws them on a virtual display
   time                            # CPU time and peak memory in bench/eval_bench.sh

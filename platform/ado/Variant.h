@@ -27,6 +27,8 @@ class Variant {
   [[nodiscard]] bool IsString() const { return std::holds_alternative<std::string>(value_); }
   [[nodiscard]] bool IsInteger() const { return std::holds_alternative<std::int64_t>(value_); }
   [[nodiscard]] bool IsBoolean() const { return std::holds_alternative<bool>(value_); }
+  // The text itself, without a copy; nullptr for every other kind.
+  [[nodiscard]] const std::string* Text() const { return std::get_if<std::string>(&value_); }
 
   // Text as the platform converts it: "" for empty and null, decimal digits
   // for numbers, "True"/"False" for booleans.

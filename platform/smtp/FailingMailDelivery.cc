@@ -22,9 +22,29 @@ std::optional<PublicFolder> FailingMailDelivery::FolderForAddress(const std::str
 
 std::string FailingMailDelivery::DeliverToFolder(const PublicFolder& folder,
                                                  const std::string& message,
-                                                 const std::string& name) {
+                                                 const std::string& name, const Receipt& receipt) {
   Count();
-  return inner_.DeliverToFolder(folder, message, name);
+  return inner_.DeliverToFolder(folder, message, name, receipt);
+}
+
+std::vector<std::string> FailingMailDelivery::Receipts(const std::string& file) {
+  Count();
+  return inner_.Receipts(file);
+}
+
+void FailingMailDelivery::RecordReceipt(const Receipt& receipt) {
+  Count();
+  inner_.RecordReceipt(receipt);
+}
+
+void FailingMailDelivery::ForgetReceipts(const std::string& file) {
+  Count();
+  inner_.ForgetReceipts(file);
+}
+
+std::vector<std::string> FailingMailDelivery::ReceiptFiles() {
+  Count();
+  return inner_.ReceiptFiles();
 }
 
 }  // namespace quarvel::platform::smtp

@@ -1,6 +1,7 @@
-// Wraps a MailDelivery and fails one chosen call, counting FolderForAddress
-// and DeliverToFolder calls together from 1, so that every failure path of
-// the pickup service can be tested. Not thread-safe.
+// Wraps a MailDelivery and fails one chosen call, so that every failure path
+// of the pickup service can be tested. Calls are counted from 1 in the order
+// the service makes them, every kind of call alike (FolderForAddress,
+// DeliverToFolder and the receipt calls). Not thread-safe.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +20,11 @@ class FailingMailDelivery : public MailDelivery {
 
   [[nodiscard]] std::optional<PublicFolder> FolderForAddress(const std::string& address) override;
   std::string DeliverToFolder(const PublicFolder& folder, const std::string& message,
-                              const std::string& name) override;
+                              const std::string& name, const Receipt& receipt) override;
+  [[nodiscard]] std::vector<std::string> Receipts(const std::string& file) override;
+  void RecordReceipt(const Receipt& receipt) override;
+  void ForgetReceipts(const std::string& file) override;
+  [[nodiscard]] std::vector<std::string> ReceiptFiles() override;
 
   [[nodiscard]] int Calls() const { return calls_; }
 

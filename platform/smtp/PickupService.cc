@@ -24,9 +24,6 @@ namespace {
 
 constexpr std::chrono::milliseconds kWakeUp{50};
 
-std::string ProgressName(const std::string& name) { return "." + name + ".progress"; }
-constexpr std::string_view kProgressSuffix = ".progress";
-
 std::string Stem(const std::string& name) {
   const auto dot = name.rfind('.');
   return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
@@ -35,12 +32,6 @@ std::string Stem(const std::string& name) {
 std::string ErrorNumber(std::int32_t number) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(number));
-  return text;
-}
-
-std::string Joined(const std::vector<std::string>& items) {
-  std::string text;
-  for (const auto& item : items) text += (text.empty() ? "" : ", ") + item;
   return text;
 }
 
@@ -92,6 +83,18 @@ std::string DescribePass(const PassSummary& summary) {
          " to Badmail, " + std::to_string(summary.leftForLater) + " left for later.";
 }
 
+std::string PickupFileKey(const std::string& name, std::string_view content) {
+  // FNV-1a: a digest that tells files apart, not one that keeps secrets.
+  std::uint64_t hash = 14695981039346656037ull;
+  for (const char c : content) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211ull;
+  }
+  char digits[17];
+  std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
+  return name + "#" + digits;
+}
+
 // One pass's work and its counts.
 class PickupService::Pass {
  public:
@@ -103,23 +106,22 @@ class PickupService::Pass {
       EnsureDirectory(*directory);
     }
     const QueueLock lock(dirs_.queue);
-    RemoveStaleProgress();
+    ForgetStaleReceipts();
     for (const auto& name : SpoolFileNames(dirs_.queue)) Send(name);
     for (const auto& name : SpoolFileNames(dirs_.pickup)) Take(name);
     return summary_;
   }
 
  private:
-  // Progress files whose queue file is gone: the pass that wrote them stopped
-  // between removing the one and the other. A new file of that name must not
-  // inherit them.
-  void RemoveStaleProgress() {
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(dirs_.queue, error)) {
-      const auto name = entry.path().filename().string();
-      if (!name.starts_with(".") || !name.ends_with(kProgressSuffix)) continue;
-      const auto queued = name.substr(1, name.size() - 1 - kProgressSuffix.size());
-      if (!fs::exists(fs::symlink_status(dirs_.queue / queued, error))) RemoveQuietly(entry.path());
+  // Receipts of files that are no longer queued: the pass that finished them
+  // stopped before it forgot them. A new file of that name must not inherit them.
+  void ForgetStaleReceipts() {
+    for (const auto& file : delivery_.ReceiptFiles()) {
+      const auto name = file.substr(0, file.rfind('#'));
+      std::error_code error;
+      if (!fs::exists(fs::symlink_status(dirs_.queue / name, error))) {
+        delivery_.ForgetReceipts(file);
+      }
     }
   }
 
@@ -137,7 +139,6 @@ class PickupService::Pass {
   void Send(const std::string& name) {
     ++summary_.filesSeen;
     const auto path = dirs_.queue / name;
-    const auto progressPath = dirs_.queue / ProgressName(name);
     std::optional<std::string> content;
     try {
       content = ReadFileUpTo(path, kMaxPickupFileSize);
@@ -146,80 +147,96 @@ class PickupService::Pass {
       return;
     }
     if (!content) {
-      ToBadmail(name, "the file is larger than " + std::to_string(kMaxPickupFileSize) + " bytes",
-                {});
+      ToBadmail(name, "the file is larger than " + std::to_string(kMaxPickupFileSize) + " bytes");
       return;
     }
     const auto parsed = ParsePickupFile(*content);
-    content.reset();  // the parsed message is a copy; don't hold the file twice
     if (!parsed.file) {
-      ToBadmail(name, parsed.whyMalformed, {});
+      ToBadmail(name, parsed.whyMalformed);
       return;
     }
+    const auto key = PickupFileKey(name, *content);
+    content.reset();  // the parsed message is a copy; don't hold the file twice
 
     const auto& mail = *parsed.file;
-    auto stored = ReadProgress(progressPath);
+    std::vector<std::string> stored;
+    try {
+      stored = delivery_.Receipts(key);
+    } catch (const PlatformError& error) {
+      LeaveForLater(name, "cannot read its receipts: " + error.Description());
+      return;
+    }
     for (std::size_t i = 0; i < mail.receivers.size(); ++i) {
       const auto& receiver = mail.receivers[i];
       if (std::find(stored.begin(), stored.end(), receiver) != stored.end()) {
         log_ << name << ": " << receiver << ": has its copy already (before a restart)\n";
         continue;
       }
-      std::optional<std::string> failure;
       std::optional<PublicFolder> folder;
       try {
         folder = delivery_.FolderForAddress(receiver);
         if (folder) {
-          const auto outcome = delivery_.DeliverToFolder(*folder, mail.message, name);
+          const auto outcome =
+              delivery_.DeliverToFolder(*folder, mail.message, name, {key, receiver});
           ++summary_.deliveredToFolders;
           log_ << name << ": " << receiver << ": delivered to " << folder->url << " ("
                << ShownText(outcome) << ")\n";
+          continue;
         }
-      } catch (const PlatformError& error) {
-        failure = error.Description() + " (" + ErrorNumber(error.Number()) + ")";
       } catch (const std::exception& error) {
-        failure = error.what();
-      }
-      if (failure) {
-        ToBadmail(name,
-                  "delivery to " + receiver + (folder ? " (" + folder->url + ")" : "") +
-                      " failed: " + ShownText(*failure),
-                  stored);
+        const auto* platform = dynamic_cast<const PlatformError*>(&error);
+        LeaveForLater(name, "delivery to " + receiver + (folder ? " (" + folder->url + ")" : "") +
+                                " failed: " +
+                                ShownText(platform ? platform->Description() + " (" +
+                                                         ErrorNumber(platform->Number()) + ")"
+                                                   : error.what()));
         return;
       }
-      if (!folder) {
-        try {
-          const auto copy =
-              WriteNewFile(dirs_.drop, Stem(name) + "." + std::to_string(i + 1) + ".eml",
-                           FormatEnvelope(receiver, mail.sender) + mail.message);
-          ++summary_.dropped;
-          log_ << name << ": " << receiver << ": dropped as " << copy.string() << '\n';
-        } catch (const PlatformError& error) {
-          LeaveForLater(name, error.Description());
-          return;
-        }
-      }
-      stored.push_back(receiver);
-      try {
-        AppendLine(progressPath, receiver);
-      } catch (const PlatformError& error) {
-        // The copy is stored; only a crash before the file is removed would
-        // send it again.
-        log_ << name << ": warning: " << error.Description() << '\n';
-      }
+      if (!Drop(name, i, receiver, mail, key)) return;
     }
     try {
       RemoveFile(path);
     } catch (const PlatformError& error) {
-      // The progress file stays, so the next pass sends no copy twice.
+      // The receipts stay, so the next pass sends no copy twice.
       LeaveForLater(name, error.Description());
       return;
     }
-    RemoveQuietly(progressPath);
+    try {
+      delivery_.ForgetReceipts(key);
+    } catch (const PlatformError& error) {
+      log_ << name << ": warning: " << error.Description() << '\n';  // the next pass forgets them
+    }
   }
 
-  void ToBadmail(const std::string& name, const std::string& reason,
-                 const std::vector<std::string>& stored) {
+  // A copy for a recipient outside the store; false when the file must wait.
+  bool Drop(const std::string& name, std::size_t index, const std::string& receiver,
+            const PickupMessage& mail, const std::string& key) {
+    const auto wanted = Stem(name) + "." + std::to_string(index + 1) + ".eml";
+    const auto copy = FormatEnvelope(receiver, mail.sender) + mail.message;
+    try {
+      if (const auto earlier = FindIdenticalFile(dirs_.drop, wanted, copy)) {
+        // Written before a crash that kept its receipt from being recorded.
+        log_ << name << ": " << receiver << ": has its copy already (" << earlier->string()
+             << ")\n";
+      } else {
+        const auto written = WriteNewFile(dirs_.drop, wanted, copy);
+        ++summary_.dropped;
+        log_ << name << ": " << receiver << ": dropped as " << written.string() << '\n';
+      }
+    } catch (const PlatformError& error) {
+      LeaveForLater(name, error.Description());
+      return false;
+    }
+    try {
+      delivery_.RecordReceipt({key, receiver});
+    } catch (const PlatformError& error) {
+      // The copy is in Drop, where the next pass finds it again.
+      log_ << name << ": warning: " << error.Description() << '\n';
+    }
+    return true;
+  }
+
+  void ToBadmail(const std::string& name, const std::string& reason) {
     std::optional<fs::path> moved;
     try {
       moved = MoveIntoDirectory(dirs_.queue / name, dirs_.badmail, name, true);
@@ -230,47 +247,17 @@ class PickupService::Pass {
     if (!moved) return;  // a person removed it meanwhile
     ++summary_.badmail;
     log_ << name << ": to Badmail as " << moved->string() << ": " << reason << '\n';
-    std::string text = name + ": " + reason + "\n";
-    if (!stored.empty()) text += "Already delivered to: " + Joined(stored) + "\n";
     try {
-      ReplaceFile(dirs_.badmail / (moved->filename().string() + ".reason"), text);
+      ReplaceFile(dirs_.badmail / (moved->filename().string() + ".reason"),
+                  name + ": " + reason + "\n");
     } catch (const PlatformError& error) {
       log_ << name << ": warning: no reason file: " << error.Description() << '\n';
     }
-    RemoveQuietly(dirs_.queue / ProgressName(name));
   }
 
   void LeaveForLater(const std::string& name, const std::string& why) {
     ++summary_.leftForLater;
     log_ << name << ": left for the next pass: " << why << '\n';
-  }
-
-  // The recipients a progress file lists; a line cut short by a crash counts
-  // as not written.
-  std::vector<std::string> ReadProgress(const fs::path& path) {
-    std::vector<std::string> stored;
-    std::error_code error;
-    if (!fs::exists(fs::symlink_status(path, error))) return stored;
-    try {
-      const auto content = ReadFileUpTo(path, kMaxPickupFileSize);
-      if (!content) return stored;
-      std::size_t start = 0;
-      for (auto end = content->find('\n'); end != std::string::npos;
-           start = end + 1, end = content->find('\n', start)) {
-        stored.push_back(content->substr(start, end - start));
-      }
-    } catch (const PlatformError& failure) {
-      log_ << path.filename().string() << ": warning: " << failure.Description() << '\n';
-    }
-    return stored;
-  }
-
-  void RemoveQuietly(const fs::path& path) {
-    try {
-      RemoveFile(path);
-    } catch (const PlatformError& error) {
-      log_ << "warning: " << error.Description() << '\n';
-    }
   }
 
   const PickupDirectories& dirs_;

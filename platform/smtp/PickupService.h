@@ -8,37 +8,39 @@
 // A pass, in order:
 //  1. takes the queue directory's lock, so that two services never work on
 //     one queue;
-//  2. sends the files left in the queue directory by a pass that stopped
-//     half-way (a crash), then
-//  3. takes every regular, non-hidden file of the pickup directory in name
-//     order; hidden ones (".quarvel-N.tmp": a file still being written) and
+//  2. forgets the receipts of files no longer queued (a pass that stopped
+//     between finishing a file and forgetting them);
+//  3. sends the files left in the queue directory by a pass that stopped
+//     half-way (a crash, or a temporary failure), then
+//  4. takes every regular, non-hidden file of the pickup directory in name
+//     order; hidden ones (a file another program is still writing) and
 //     anything that is not a regular file stay where they are. Each file is
 //     first renamed into the queue directory (atomic, never over another
 //     file), so no second pass or second service takes it again, then sent,
-//     then removed - only after every recipient's copy is stored.
+//     then removed - only after every recipient has its copy.
 //
-// Beside each file being sent, the queue keeps a hidden progress file
-// (".<name>.progress", one address per line, flushed) naming the recipients
-// whose copies are stored, so a file sent again after a crash does not reach
-// them twice; only a copy in flight at the moment of the crash can be stored
-// twice. Nothing is lost.
+// Exactly once: each recipient's copy is recorded as a receipt with the mail
+// store (MailDelivery), a folder copy in the same transaction as the stored
+// item itself, so a file sent again after a crash skips every recipient that
+// has its copy. A Drop copy is recorded right after it is written; one
+// written just before a crash is found again in Drop by its content.
 //
 // Drop copies: "<file stem>.<recipient number>.eml" (never over another
 // file), holding "x-receiver: <address>" and "x-sender: <address>" lines in
 // front of the message, so a person sees where it was going; the copy is a
 // pickup file itself and can be put back into the pickup directory.
 //
-// Badmail: a malformed file, or one whose delivery to a folder failed
-// (PlatformError or another exception from MailDelivery), is moved into the
-// Badmail directory byte-exact, with "<name>.reason" beside it saying why (and
-// which recipients already have their copy). A name already taken there gets
-// "~2", "~3", ... before its extension.
+// Badmail takes only malformed files (and files larger than
+// kMaxPickupFileSize), byte-exact, with "<name>.reason" beside it saying why.
+// A name already taken there gets "~2", "~3", ... before its extension.
 //
-// Failures of the service's own files (a Drop copy, a move into Badmail, the
-// queue) leave the file in the pickup or queue directory and are counted as
-// left for later: the next pass tries again. Only failures that stop a pass
-// as a whole (the queue directory cannot be created, listed or locked) throw
-// PlatformError(kErrFail). Every file is reported to the log stream.
+// Every other failure - the store refusing or failing a delivery (a full
+// disk, a busy database, a folder that denies access), a Drop copy, the
+// queue - leaves the file in the queue, counted as left for later: the next
+// pass tries again and sends only the copies still missing. Only failures
+// that stop a pass as a whole (the queue directory cannot be created, listed
+// or locked; the receipts cannot be read) throw PlatformError. Every file is
+// reported to the log stream.
 //
 // The queue directory must be on the pickup directory's file system (a move
 // there is one rename); Drop and Badmail may be anywhere.
@@ -52,6 +54,7 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
 #include "platform/metabase/Metabase.h"
 #include "platform/smtp/MailDelivery.h"
@@ -64,6 +67,10 @@ struct PickupDirectories {
   std::filesystem::path drop;
   std::filesystem::path badmail;
 };
+
+// How receipts name a pickup file: its name and a digest of its content, so
+// a later file of the same name is another file.
+[[nodiscard]] std::string PickupFileKey(const std::string& name, std::string_view content);
 
 // A virtual server's directories, as the metabase keeps them.
 [[nodiscard]] PickupDirectories DirectoriesOf(const metabase::SmtpVirtualServer& server);

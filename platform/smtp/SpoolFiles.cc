@@ -69,47 +69,87 @@ class Descriptor {
   int fd_;
 };
 
-// A hidden temporary file in `directory`: the pickup service, and a person
-// listing the directory, pass it by.
+// A file being written into `directory`: it has no name until Place gives
+// it its final one (O_TMPFILE), so a crash never leaves a partial or
+// temporary file behind. On a file system without unnamed files it is a
+// hidden temporary file instead, which the pickup service and a person
+// listing the directory pass by.
 class TemporaryFile {
  public:
-  explicit TemporaryFile(const fs::path& directory) : path_((directory / ".smtp-XXXXXX").string()) {
+  explicit TemporaryFile(const fs::path& directory) : directory_(directory) {
+    fd_ = ::open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd_ >= 0) return;
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+      Fail("cannot create a file in", directory, errno);
+    }
+    path_ = (directory / ".smtp-XXXXXX").string();
     fd_ = ::mkstemp(path_.data());
     if (fd_ < 0) Fail("cannot create a file in", directory, errno);
   }
   ~TemporaryFile() {
     if (fd_ >= 0) ::close(fd_);
-    if (!placed_) ::unlink(path_.c_str());
+    if (!path_.empty() && !placed_) ::unlink(path_.c_str());
   }
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
 
   [[nodiscard]] int Fd() const { return fd_; }
-  [[nodiscard]] fs::path Path() const { return path_; }
+  [[nodiscard]] fs::path Path() const { return path_.empty() ? directory_ : fs::path(path_); }
 
   void Finish() {
-    if (::fsync(fd_) != 0) Fail("cannot flush", path_, errno);
-    const int closed = ::close(fd_);
-    fd_ = -1;
-    if (closed != 0) Fail("cannot close", path_, errno);
+    if (::fsync(fd_) != 0) Fail("cannot flush", Path(), errno);
   }
 
-  // Renames the finished file to the first free candidate of `wanted`.
+  // Names the finished file with the first free candidate of `wanted`.
   fs::path Place(const fs::path& directory, const std::string& wanted) {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
       const auto target = directory / CandidateName(wanted, attempt);
-      const int error = RenameNoReplace(path_, target);
+      const int error = NameAs(target);
       if (error == EEXIST) continue;
-      if (error != 0) Fail("cannot rename " + path_ + " to", target, error);
-      placed_ = true;
-      SyncDirectory(directory);
+      if (error != 0) Fail("cannot create", target, error);
+      Done(directory);
       return target;
     }
     throw PlatformError(kErrFail, "no free name for " + wanted + " in " + directory.string());
   }
 
+  // Names the finished file `target`, replacing a file of that name.
+  void Replace(const fs::path& target) {
+    int error = NameAs(target);
+    if (error == EEXIST) {
+      if (path_.empty()) {
+        // An unnamed file cannot take a name that is in use: the old file goes first.
+        RemoveFile(target);
+        error = NameAs(target);
+      } else {
+        error = std::rename(path_.c_str(), target.c_str()) == 0 ? 0 : errno;
+      }
+    }
+    if (error != 0) Fail("cannot replace", target, error);
+    Done(target.parent_path());
+  }
+
  private:
-  std::string path_;
+  // 0, or the errno of naming the file `target` (EEXIST when it is taken).
+  int NameAs(const fs::path& target) {
+    if (!path_.empty()) return RenameNoReplace(path_, target);
+    const auto self = "/proc/self/fd/" + std::to_string(fd_);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+      return errno;
+    }
+    return 0;
+  }
+
+  void Done(const fs::path& directory) {
+    placed_ = true;
+    const int closed = ::close(fd_);
+    fd_ = -1;
+    if (closed != 0) Fail("cannot close", Path(), errno);
+    SyncDirectory(directory);
+  }
+
+  fs::path directory_;
+  std::string path_;  // "" for an unnamed file
   int fd_ = -1;
   bool placed_ = false;
 };
@@ -191,15 +231,23 @@ void ReplaceFile(const fs::path& path, std::string_view content) {
   TemporaryFile file(path.parent_path());
   WriteAll(file.Fd(), content, file.Path());
   file.Finish();
-  if (std::rename(file.Path().c_str(), path.c_str()) != 0) Fail("cannot replace", path, errno);
-  SyncDirectory(path.parent_path());
+  file.Replace(path);
 }
 
-void AppendLine(const fs::path& path, std::string_view line) {
-  Descriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
-  if (!fd.Valid()) Fail("cannot open", path, errno);
-  WriteAll(fd.Get(), std::string(line) + "\n", path);
-  if (::fsync(fd.Get()) != 0) Fail("cannot flush", path, errno);
+std::optional<fs::path> FindIdenticalFile(const fs::path& directory, const std::string& wanted,
+                                          std::string_view content) {
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    const auto candidate = directory / CandidateName(wanted, attempt);
+    std::error_code error;
+    if (!fs::exists(fs::symlink_status(candidate, error))) return std::nullopt;
+    try {
+      const auto existing = ReadFileUpTo(candidate, content.size());
+      if (existing && *existing == content) return candidate;
+    } catch (const PlatformError&) {
+      // Not a file that can be read: not the copy looked for.
+    }
+  }
+  return std::nullopt;
 }
 
 std::optional<std::string> ReadFileUpTo(const fs::path& path, std::size_t limit) {

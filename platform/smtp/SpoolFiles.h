@@ -1,5 +1,6 @@
 // The file operations of the pickup service, each one safe for mail: a file
-// appears under its final name only when complete and flushed, is never
+// appears under its final name only when complete and flushed (it has no
+// name before, so a crash leaves no partial or temporary file), is never
 // written over another file, and leaves its source in place when it fails.
 //
 // Failures throw PlatformError(kErrFail) with the path and the system's
@@ -43,8 +44,11 @@ std::filesystem::path WriteNewFile(const std::filesystem::path& directory,
 // Creates or replaces `path` at once with `content`.
 void ReplaceFile(const std::filesystem::path& path, std::string_view content);
 
-// Appends one line ("\n" added) and flushes it to disk; creates the file.
-void AppendLine(const std::filesystem::path& path, std::string_view line);
+// The file among the candidates of `wanted` in `directory` (up to the first
+// free one) whose content is `content`, if any: a copy WriteNewFile made
+// before a crash kept it from being recorded.
+[[nodiscard]] std::optional<std::filesystem::path> FindIdenticalFile(
+    const std::filesystem::path& directory, const std::string& wanted, std::string_view content);
 
 // The content of the regular file `path` (a symbolic link is refused), or
 // nullopt when it is larger than `limit` bytes (then it is not read).

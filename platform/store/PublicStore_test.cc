@@ -1,5 +1,6 @@
 #include "platform/store/PublicStore.h"
 
+#include <SQLiteCpp/Database.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -28,15 +29,6 @@ using ado::Variant;
 const std::string kTag = "http://schemas.microsoft.com/mapi/proptag/";
 
 StorePath Path(std::vector<std::string> segments) { return StorePath{std::move(segments)}; }
-
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteText(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 // The error number a call throws, or 0 when it returns.
 std::int32_t ErrorOf(const std::function<void()>& call) {
@@ -67,6 +59,15 @@ class PublicStoreTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(base_); }
 
+  // The database as the sqlite3 shell sees it: for looking inside and for
+  // planting what the store itself never writes.
+  SQLite::Database Shell() const {
+    return SQLite::Database(dir_ / "store.db", SQLite::OPEN_READWRITE, 5000);
+  }
+  std::string ShellText(const std::string& query) const {
+    return Shell().execAndGet(query).getString();
+  }
+
   fs::path base_;
   fs::path dir_;
 };
@@ -74,38 +75,26 @@ class PublicStoreTest : public ::testing::Test {
 // ---------------------------------------------------------------------------
 // The store directory and folders
 
-TEST_F(PublicStoreTest, CreatesDirectoryWithHiddenNonIpmSubtree) {
+TEST_F(PublicStoreTest, CreatesItsDatabaseWithHiddenNonIpmSubtree) {
   PublicStore store(dir_);
   EXPECT_EQ(store.Directory(), dir_);
   EXPECT_EQ(store.ReadFolder(Path({"non_ipm_subtree"})),
             (FolderSettings{"non_ipm_subtree", "", true, false}));
   EXPECT_EQ(store.AllFolders(), std::vector<StorePath>{Path({"non_ipm_subtree"})});
+  EXPECT_EQ(store.ReadFolder(StorePath{}).displayName, "store");
+  EXPECT_EQ(ShellText("PRAGMA journal_mode"), "wal");
 }
 
 TEST_F(PublicStoreTest, NonIpmSubtreeSettingsAreAddedOnlyWhereMissing) {
-  fs::create_directories(dir_ / "non_ipm_subtree");
-  WriteText(dir_ / "non_ipm_subtree" / "Registration", "");
   {
     PublicStore store(dir_);
-    EXPECT_TRUE(store.ReadFolder(Path({"non_ipm_subtree"})).hidden);
     store.CreateFolder(Path({"non_ipm_subtree"}), {"System", "", false, false});
   }
   PublicStore store(dir_);
   EXPECT_EQ(store.ReadFolder(Path({"non_ipm_subtree"})).displayName, "System");
-  EXPECT_TRUE(store.ItemExists(Path({"non_ipm_subtree", "Registration"})));
 }
 
-TEST_F(PublicStoreTest, FolderSettingsDefaultWhereTheFileIsSilent) {
-  PublicStore store(dir_);
-  fs::create_directory(dir_ / "Hand Made");
-  EXPECT_EQ(store.ReadFolder(Path({"Hand Made"})), (FolderSettings{"Hand Made", "", false, false}));
-  EXPECT_EQ(store.ReadFolder(StorePath{}).displayName, "store");
-  WriteText(dir_ / "Hand Made" / ".folder.json", R"({"emailAddress": "a@x.org", "extra": [1]})");
-  EXPECT_EQ(store.ReadFolder(Path({"Hand Made"})),
-            (FolderSettings{"Hand Made", "a@x.org", false, false}));
-}
-
-TEST_F(PublicStoreTest, CreateFolderMakesParentsAndWritesReadableSettings) {
+TEST_F(PublicStoreTest, CreateFolderMakesParentsAndKeepsReadableRows) {
   PublicStore store(dir_);
   const StorePath folder = Path({"Archive", "2024", "Junk Mail"});
   const FolderSettings settings{"Junk", "junk@example.com", true, false};
@@ -113,23 +102,44 @@ TEST_F(PublicStoreTest, CreateFolderMakesParentsAndWritesReadableSettings) {
   EXPECT_EQ(store.ReadFolder(Path({"Archive", "2024"})),
             (FolderSettings{"2024", "", false, false}));
   EXPECT_EQ(store.ReadFolder(folder), settings);
-  EXPECT_EQ(ReadText(dir_ / "Archive" / "2024" / "Junk Mail" / ".folder.json"),
-            "{\n  \"accessDenied\": false,\n  \"displayName\": \"Junk\",\n"
-            "  \"emailAddress\": \"junk@example.com\",\n  \"hidden\": true\n}\n");
+  EXPECT_EQ(ShellText("SELECT display_name || '|' || email || '|' || hidden || '|' || "
+                      "access_denied FROM folders WHERE name = 'Junk Mail'"),
+            "Junk|junk@example.com|1|0");
 
-  WriteText(dir_ / "Archive" / "item", "kept");
+  store.WriteItem(Path({"Archive", "item"}), "kept", {});
   store.CreateFolder(Path({"Archive"}), {"Old", "a@example.com", false, true});
   EXPECT_EQ(store.ReadFolder(Path({"Archive"})),
             (FolderSettings{"Old", "a@example.com", false, true}));
-  EXPECT_EQ(ReadText(dir_ / "Archive" / "item"), "kept");
+  store.CreateFolder(Path({"Archive"}), {"Old", "a@example.com", false, false});
+  EXPECT_EQ(store.ReadMessage(Path({"Archive", "item"})), "kept");
 }
 
-TEST_F(PublicStoreTest, BrokenSettingsFileFails) {
+// A folder row holding what the store never writes fails alone.
+TEST_F(PublicStoreTest, DamagedFolderRowFailsOnlyThatFolder) {
   PublicStore store(dir_);
-  fs::create_directory(dir_ / "A");
-  for (const char* text : {"{", "[]", R"({"hidden": "yes"})", R"({"displayName": 5})"}) {
-    WriteText(dir_ / "A" / ".folder.json", text);
-    EXPECT_EQ(ErrorOf([&] { (void)store.ReadFolder(Path({"A"})); }), kErrFail) << text;
+  store.CreateFolder(Path({"A"}), {});
+  store.CreateFolder(Path({"A", "Below"}), {});
+  store.CreateFolder(Path({"B"}), {});
+  store.WriteItem(Path({"A", "Below", "m"}), "x", {});
+  for (const char* damage :
+       {"hidden = 'yes'", "display_name = x'00ff'", "email = x'01'", "access_denied = 7"}) {
+    Shell().exec(std::string("UPDATE folders SET ") + damage + " WHERE name = 'A'");
+    EXPECT_EQ(ErrorOf([&] { (void)store.ReadFolder(Path({"A"})); }), kErrFail) << damage;
+    EXPECT_EQ(ErrorOf([&] { (void)store.Items(Path({"A"})); }), kErrFail) << damage;
+    EXPECT_EQ(store.ReadFolder(Path({"B"})).displayName, "B");
+    EXPECT_EQ(store.ReadMessage(Path({"A", "Below", "m"})), "x");
+    EXPECT_EQ(store.AllFolders().size(), 4u);
+    Shell().exec(
+        "UPDATE folders SET hidden = 0, display_name = 'A', email = '', access_denied = 0 "
+        "WHERE name = 'A'");
+  }
+  try {
+    Shell().exec("UPDATE folders SET hidden = 'yes' WHERE name = 'A'");
+    (void)store.ReadFolder(Path({"A"}));
+    ADD_FAILURE();
+  } catch (const PlatformError& e) {
+    EXPECT_EQ(e.Description(),
+              "the store's record of folder 'A' is damaged: its hidden flag is not 0 or 1");
   }
 }
 
@@ -145,6 +155,7 @@ TEST_F(PublicStoreTest, MissingFolderIsNotFound) {
   }
   EXPECT_EQ(ErrorOf([&] { (void)store.SubFolders(Path({"Nope"})); }), kErrNotFound);
   EXPECT_EQ(ErrorOf([&] { (void)store.Items(Path({"Nope"})); }), kErrNotFound);
+  EXPECT_EQ(ErrorOf([&] { (void)store.ItemCount(Path({"Nope"})); }), kErrNotFound);
 }
 
 TEST_F(PublicStoreTest, ItemAndFolderCannotShareAName) {
@@ -153,16 +164,21 @@ TEST_F(PublicStoreTest, ItemAndFolderCannotShareAName) {
   store.WriteItem(Path({"A", "x"}), "", {});
   EXPECT_FALSE(store.FolderExists(Path({"A", "x"})));
   EXPECT_EQ(ErrorOf([&] { store.CreateFolder(Path({"A", "x"}), {}); }), kErrFileExists);
+  EXPECT_EQ(ErrorOf([&] { store.CreateFolder(Path({"A", "x", "y"}), {}); }), kErrFileExists);
   EXPECT_EQ(ErrorOf([&] { store.WriteItem(Path({"A"}), "", {}); }), kErrFileExists);
+  EXPECT_FALSE(store.FolderExists(Path({"A", "x", "y"})));
 }
 
 TEST_F(PublicStoreTest, SubFoldersListsOnlyAddressableFoldersSorted) {
   PublicStore store(dir_);
   for (const char* name : {"b", "A", "a", "Z z"}) store.CreateFolder(Path({"F", name}), {});
-  fs::create_directory(dir_ / "F" / ".hidden");
-  fs::create_directory(dir_ / "F" / "back\\slash");
-  WriteText(dir_ / "F" / "item", "");
-  fs::create_directory_symlink(base_, dir_ / "F" / "link");
+  store.WriteItem(Path({"F", "item"}), "", {});
+  // Names the store never makes, planted by hand: never listed.
+  const auto parent = ShellText("SELECT id FROM folders WHERE name = 'F'");
+  for (const char* name : {".hidden", "back\\slash", "a/b", ""}) {
+    Shell().exec("INSERT INTO folders (parent, name, display_name) VALUES (" + parent + ", '" +
+                 name + "', 'x')");
+  }
   EXPECT_EQ(store.SubFolders(Path({"F"})),
             (std::vector<StorePath>{Path({"F", "A"}), Path({"F", "Z z"}), Path({"F", "a"}),
                                     Path({"F", "b"})}));
@@ -196,7 +212,6 @@ TEST_F(PublicStoreTest, MessagesAreKeptByteExact) {
   const std::string message = "Subject: x\r\n\r\nline\nline\r\r\n\0\xff\xfe end"s;
   store.WriteItem(Path({"Inbox", "m.eml"}), message, {});
   EXPECT_EQ(store.ReadMessage(Path({"Inbox", "m.eml"})), message);
-  EXPECT_EQ(ReadText(dir_ / "Inbox" / "m.eml"), message);
   store.WriteItem(Path({"Inbox", "empty"}), "", {});
   EXPECT_EQ(store.ReadMessage(Path({"Inbox", "empty"})), "");
 }
@@ -209,8 +224,10 @@ TEST_F(PublicStoreTest, PropertiesRoundTripEveryKindOfValue) {
       {"big", Variant(std::int64_t{-9'000'000'000'000'000'000})},
       {"flag", Variant(true)},
       {"off", Variant(false)},
+      {"one", Variant(1)},
       {"nothing", Variant::Null()},
       {"blank", Variant("")},
+      {"bytes", Variant("a\xff\0b"s)},
   };
   store.WriteItem(Path({"item"}), "", properties);
   EXPECT_EQ(store.ReadProperties(Path({"item"})), properties);
@@ -220,56 +237,88 @@ TEST_F(PublicStoreTest, PropertiesRoundTripEveryKindOfValue) {
   EXPECT_EQ(store.ReadProperties(Path({"item"})), properties);
 }
 
-TEST_F(PublicStoreTest, PropertiesFileIsReadableJsonWithCanonicalNames) {
+TEST_F(PublicStoreTest, PropertiesAreReadableRowsWithCanonicalNames) {
   PublicStore store(dir_);
   store.WriteItem(Path({"m.eml"}), "", {{kTag + "0x001A001E", Variant("IPM.Note")}});
-  EXPECT_EQ(ReadText(dir_ / ".m.eml.props.json"),
-            "{\n  \"" + kTag + "x001a001e\": \"IPM.Note\"\n}\n");
+  EXPECT_EQ(ShellText("SELECT p.name || '=' || p.value FROM properties p JOIN items i "
+                      "ON i.id = p.item WHERE i.name = 'm.eml'"),
+            kTag + "x001a001e=IPM.Note");
   EXPECT_EQ(store.ReadProperties(Path({"m.eml"})),
             (PropertyMap{{kTag + "x001a001e", Variant("IPM.Note")}}));
-  // JSON holds only UTF-8: a bad byte is kept as U+FFFD rather than failing.
-  store.WriteItem(Path({"m"}), "",
-                  {{"h", Variant("a\xff"
-                                 "b")}});
-  EXPECT_EQ(store.ReadProperties(Path({"m"})).at("h"), Variant("a\xEF\xBF\xBD"
-                                                               "b"));
 }
 
-TEST_F(PublicStoreTest, HandMadeItemsAndPropertiesAreRead) {
+TEST_F(PublicStoreTest, ItemsAddedByHandAreRead) {
   PublicStore store(dir_);
-  WriteText(dir_ / "dropped.eml", "Subject: hi\r\n\r\n");
+  Shell().exec(
+      "INSERT INTO items (folder, name) VALUES (1, 'dropped.eml');"
+      "INSERT INTO messages (item, bytes) VALUES (last_insert_rowid(), 'Subject: hi');"
+      "INSERT INTO properties (item, name, type, value) SELECT id, 'n', 'integer', "
+      "9223372036854775807 FROM items WHERE name = 'dropped.eml';"
+      "INSERT INTO properties (item, name, type, value) SELECT id, 's', 'text', 'x' "
+      "FROM items WHERE name = 'dropped.eml'");
   EXPECT_TRUE(store.ItemExists(Path({"dropped.eml"})));
-  EXPECT_TRUE(store.ReadProperties(Path({"dropped.eml"})).empty());
-  WriteText(dir_ / ".dropped.eml.props.json",
-            "{\"" + kTag + "X0E070003\": 42, \"n\": 9223372036854775807, \"s\": \"x\"}");
+  EXPECT_EQ(store.ReadMessage(Path({"dropped.eml"})), "Subject: hi");
   EXPECT_EQ(store.ReadProperties(Path({"dropped.eml"})),
-            (PropertyMap{{kTag + "x0e070003", Variant(42)},
-                         {"n", Variant(std::int64_t{9223372036854775807})},
-                         {"s", Variant("x")}}));
+            (PropertyMap{{"n", Variant(std::int64_t{9223372036854775807})}, {"s", Variant("x")}}));
 }
 
-TEST_F(PublicStoreTest, UnsupportedPropertyFilesFail) {
+// A property row holding what the store never writes fails its item alone.
+TEST_F(PublicStoreTest, DamagedPropertyRowsFailOnlyTheirItem) {
   PublicStore store(dir_);
-  WriteText(dir_ / "m", "");
-  for (const char* text : {"{", "[1]", R"({"a": 1.5})", R"({"a": [1]})", R"({"a": {}})",
-                           R"({"a": 9223372036854775808})"}) {
-    WriteText(dir_ / ".m.props.json", text);
-    EXPECT_EQ(ErrorOf([&] { (void)store.ReadProperties(Path({"m"})); }), kErrFail) << text;
+  store.WriteItem(Path({"m"}), "", {{"a", Variant(1)}});
+  store.WriteItem(Path({"other"}), "", {{"a", Variant(1)}});
+  const auto id = ShellText("SELECT id FROM items WHERE name = 'm'");
+  for (const char* damage : {"type = 'integer', value = 'one'", "type = 'real', value = 1.5",
+                             "type = 'boolean', value = 2", "type = 'null', value = 0",
+                             "type = 'text', value = 1", "defined_size = -1"}) {
+    Shell().exec(std::string("UPDATE properties SET ") + damage + " WHERE item = " + id);
+    EXPECT_EQ(ErrorOf([&] { (void)store.ReadProperties(Path({"m"})); }), kErrFail) << damage;
+    EXPECT_EQ(store.ReadProperties(Path({"other"})), (PropertyMap{{"a", Variant(1)}}));
+    Shell().exec(
+        "UPDATE properties SET type = 'integer', value = 1, defined_size = 0 WHERE item = " + id);
   }
+  Shell().exec("UPDATE messages SET bytes = 5 WHERE item = " + id);
+  EXPECT_EQ(ErrorOf([&] { (void)store.ReadMessage(Path({"m"})); }), kErrFail);
+  EXPECT_EQ(store.ReadMessage(Path({"other"})), "");
 }
 
-TEST_F(PublicStoreTest, WritesReplaceWholeFiles) {
+TEST_F(PublicStoreTest, WritesReplaceWholeItemsAndChangesOnlyWhatTheyName) {
   PublicStore store(dir_);
   const StorePath item = Path({"m"});
   store.WriteItem(item, "old", {{"a", Variant(1)}, {"b", Variant(2)}});
   store.WriteItem(item, "new", {{"b", Variant(3)}});
   EXPECT_EQ(store.ReadMessage(item), "new");
   EXPECT_EQ(store.ReadProperties(item), (PropertyMap{{"b", Variant(3)}}));
-  store.WriteProperties(item, {{"c", Variant("x")}});
+  const auto saved = store.ChangeProperties(
+      item, {{"c", PropertyValue{Variant("x")}}, {"b", std::nullopt}, {"d", PropertyValue{}}});
+  EXPECT_EQ(saved.values, (PropertyMap{{"c", Variant("x")}}));
   EXPECT_EQ(store.ReadMessage(item), "new");
   EXPECT_EQ(store.ReadProperties(item), (PropertyMap{{"c", Variant("x")}}));
-  EXPECT_EQ(ErrorOf([&] { store.WriteProperties(Path({"missing"}), {}); }), kErrNotFound);
-  EXPECT_FALSE(fs::exists(dir_ / ".missing.props.json"));
+  EXPECT_EQ(ErrorOf([&] { store.ChangeProperties(Path({"missing"}), {}); }), kErrNotFound);
+}
+
+// A value longer than its property's defined size is refused, never cut; the
+// size stays with the property, and a refused change leaves everything as it was.
+TEST_F(PublicStoreTest, DefinedSizesRefuseLongerValues) {
+  PublicStore store(dir_);
+  const StorePath item = Path({"m"});
+  store.WriteItem(item, "", {});
+  const auto saved = store.ChangeProperties(item, {{"Move to", PropertyValue{Variant("ab"), 3}}});
+  EXPECT_EQ(saved.sizes, (PropertySizes{{"Move to", 3}}));
+  for (const auto& change : std::vector<PropertyChanges>{
+           {{"Move to", PropertyValue{Variant("abcd")}}},
+           {{"other", PropertyValue{Variant("x")}}, {"Move to", PropertyValue{Variant("äöüß")}}},
+           {{"new", PropertyValue{Variant("xyz!"), 3}}}}) {
+    EXPECT_EQ(ErrorOf([&] { store.ChangeProperties(item, change); }), kErrDataOverflow);
+    EXPECT_EQ(store.ReadItemProperties(item), saved);
+  }
+  store.ChangeProperties(item, {{"Move to", PropertyValue{Variant("äöü")}}});
+  EXPECT_EQ(store.ReadProperties(item).at("Move to"), Variant("äöü"));
+  EXPECT_EQ(ErrorOf([&] {
+              store.PutItem(Path({"n"}), "x", {{{"t", Variant("long")}}, {{"t", 2}}});
+            }),
+            kErrDataOverflow);
+  EXPECT_FALSE(store.ItemExists(Path({"n"})));  // nothing of a refused item is kept
 }
 
 TEST_F(PublicStoreTest, ItemsListsOnlyItemsSorted) {
@@ -277,14 +326,15 @@ TEST_F(PublicStoreTest, ItemsListsOnlyItemsSorted) {
   store.CreateFolder(Path({"F"}), {"F", "f@x", false, false});
   for (const char* name : {"b.eml", "a.eml", "C"}) store.WriteItem(Path({"F", name}), "", {});
   store.CreateFolder(Path({"F", "Sub"}), {});
-  fs::create_symlink(base_ / "outside", dir_ / "F" / "link");
   EXPECT_EQ(store.Items(Path({"F"})),
             (std::vector<StorePath>{Path({"F", "C"}), Path({"F", "a.eml"}), Path({"F", "b.eml"})}));
+  EXPECT_EQ(store.ItemCount(Path({"F"})), 3);
 }
 
 TEST_F(PublicStoreTest, MissingItemIsNotFound) {
   PublicStore store(dir_);
   store.CreateFolder(Path({"F"}), {});
+  store.CreateFolder(Path({"G"}), {});
   const struct {
     const char* name;
     std::function<void()> call;
@@ -305,26 +355,27 @@ TEST_F(PublicStoreTest, MissingItemIsNotFound) {
        }},
       {"WriteItemInMissingFolder",
        [&] {
-         store.WriteItem(Path({"G", "x"}), "", {});
+         store.WriteItem(Path({"H", "x"}), "", {});
        }},
       {"MoveMissing",
        [&] {
-         store.MoveItem(Path({"F", "x"}), Path({"F", "y"}), true);
+         store.MoveItem(Path({"F", "x"}), Path({"G", "y"}), true);
        }},
   };
   for (const auto& c : calls) EXPECT_EQ(ErrorOf(c.call), kErrNotFound) << c.name;
   EXPECT_FALSE(store.ItemExists(Path({"F", "x"})));
-  EXPECT_FALSE(store.ItemExists(Path({"G", "x"})));
+  EXPECT_FALSE(store.ItemExists(Path({"H", "x"})));
   EXPECT_FALSE(store.ItemExists(Path({"F"})));
   EXPECT_FALSE(store.ItemExists(StorePath{}));
 }
 
-TEST_F(PublicStoreTest, DeleteItemRemovesBothFiles) {
+TEST_F(PublicStoreTest, DeleteItemTakesItsPropertiesAlong) {
   PublicStore store(dir_);
   store.WriteItem(Path({"m"}), "x", {{"a", Variant(1)}});
   store.DeleteItem(Path({"m"}));
   EXPECT_FALSE(store.ItemExists(Path({"m"})));
-  EXPECT_EQ(FilesIn(dir_), std::vector<std::string>{"non_ipm_subtree"});
+  EXPECT_EQ(ShellText("SELECT count(*) FROM properties"), "0");
+  EXPECT_EQ(ShellText("SELECT count(*) FROM messages"), "0");
 }
 
 // ---------------------------------------------------------------------------
@@ -337,7 +388,7 @@ TEST_F(PublicStoreTest, MoveItemTakesMessageAndProperties) {
   store.WriteItem(Path({"In", "m"}), "body", {{"a", Variant(1)}});
   store.MoveItem(Path({"In", "m"}), Path({"Junk Mail", "{GUID}.EML"}), false);
   EXPECT_FALSE(store.ItemExists(Path({"In", "m"})));
-  EXPECT_EQ(FilesIn(dir_ / "In"), std::vector<std::string>{".folder.json"});
+  EXPECT_TRUE(store.Items(Path({"In"})).empty());
   EXPECT_EQ(store.ReadMessage(Path({"Junk Mail", "{GUID}.EML"})), "body");
   EXPECT_EQ(store.ReadProperties(Path({"Junk Mail", "{GUID}.EML"})),
             (PropertyMap{{"a", Variant(1)}}));
@@ -345,34 +396,48 @@ TEST_F(PublicStoreTest, MoveItemTakesMessageAndProperties) {
 
 TEST_F(PublicStoreTest, MoveItemReplacesAnExistingItemOnlyWhenOverwriting) {
   PublicStore store(dir_);
-  store.WriteItem(Path({"from"}), "new", {{"n", Variant(1)}});
-  store.WriteItem(Path({"to"}), "old", {{"o", Variant(2)}});
-  for (const auto& [from, to] : {std::pair{"from", "to"}, std::pair{"to", "to"}}) {
-    EXPECT_EQ(ErrorOf([&] { store.MoveItem(Path({from}), Path({to}), false); }), kErrFileExists);
+  store.CreateFolder(Path({"F"}), {});
+  const auto from = Path({"F", "from"});
+  const auto to = Path({"F", "to"});
+  store.WriteItem(from, "new", {{"n", Variant(1)}});
+  store.WriteItem(to, "old", {{"o", Variant(2)}});
+  for (const auto& source : {from, to}) {
+    EXPECT_EQ(ErrorOf([&] { store.MoveItem(source, to, false); }), kErrFileExists);
   }
-  store.MoveItem(Path({"to"}), Path({"to"}), true);
-  EXPECT_EQ(store.ReadMessage(Path({"from"})), "new");
-  EXPECT_EQ(store.ReadMessage(Path({"to"})), "old");
-  EXPECT_EQ(store.ReadProperties(Path({"to"})), (PropertyMap{{"o", Variant(2)}}));
+  store.MoveItem(to, to, true);
+  EXPECT_EQ(store.ReadMessage(from), "new");
+  EXPECT_EQ(store.ReadMessage(to), "old");
+  EXPECT_EQ(store.ReadProperties(to), (PropertyMap{{"o", Variant(2)}}));
 
-  store.MoveItem(Path({"from"}), Path({"to"}), true);
-  EXPECT_FALSE(store.ItemExists(Path({"from"})));
-  EXPECT_EQ(store.ReadMessage(Path({"to"})), "new");
-  EXPECT_EQ(store.ReadProperties(Path({"to"})), (PropertyMap{{"n", Variant(1)}}));
-
-  WriteText(dir_ / "bare", "bare");  // no properties file: the replaced ones must go
-  store.MoveItem(Path({"bare"}), Path({"to"}), true);
-  EXPECT_EQ(store.ReadMessage(Path({"to"})), "bare");
-  EXPECT_TRUE(store.ReadProperties(Path({"to"})).empty());
+  store.MoveItem(from, to, true);
+  EXPECT_FALSE(store.ItemExists(from));
+  EXPECT_EQ(store.ReadMessage(to), "new");
+  EXPECT_EQ(store.ReadProperties(to), (PropertyMap{{"n", Variant(1)}}));
 }
 
-TEST_F(PublicStoreTest, MoveNeedsAnExistingDestinationFolder) {
+TEST_F(PublicStoreTest, MovesGoOnlyIntoPublicFoldersBelowTheRoot) {
   PublicStore store(dir_);
-  store.WriteItem(Path({"m"}), "x", {});
-  store.CreateFolder(Path({"Sub"}), {});
-  EXPECT_EQ(ErrorOf([&] { store.MoveItem(Path({"m"}), Path({"Nope", "m"}), true); }), kErrNotFound);
-  EXPECT_EQ(ErrorOf([&] { store.MoveItem(Path({"m"}), Path({"Sub"}), true); }), kErrFileExists);
-  EXPECT_TRUE(store.ItemExists(Path({"m"})));
+  store.CreateFolder(Path({"F"}), {});
+  store.CreateFolder(Path({"F", "Sub"}), {});
+  store.CreateFolder(Path({"non_ipm_subtree", "StoreEvents{1}", "GlobalEvents"}), {});
+  store.WriteItem(Path({"F", "m"}), "x", {});
+  EXPECT_EQ(ErrorOf([&] {
+              store.MoveItem(Path({"F", "m"}), Path({"Nope", "m"}), true);
+            }),
+            kErrNotFound);
+  EXPECT_EQ(ErrorOf([&] {
+              store.MoveItem(Path({"F", "m"}), Path({"F", "Sub"}), true);
+            }),
+            kErrFileExists);
+  for (const auto& to : {Path({"m"}), Path({"non_ipm_subtree", "m"}),
+                         Path({"non_ipm_subtree", "StoreEvents{1}", "GlobalEvents", "m"})}) {
+    EXPECT_EQ(ErrorOf([&] {
+                store.MoveItem(Path({"F", "m"}), to, true);
+              }),
+              kErrAccessDenied)
+        << to.ToString();
+  }
+  EXPECT_TRUE(store.ItemExists(Path({"F", "m"})));
 }
 
 // ---------------------------------------------------------------------------
@@ -398,13 +463,14 @@ TEST_F(PublicStoreTest, AccessDeniedFolderRefusesItemsButNotTheFolder) {
          (void)store.ItemExists(Path({"Locked", "none"}));
        }},
       {"Items", [&] { (void)store.Items(Path({"Locked"})); }},
+      {"ItemCount", [&] { (void)store.ItemCount(Path({"Locked"})); }},
       {"ReadProperties", [&] { (void)store.ReadProperties(locked); }},
       {"ReadMessage", [&] { (void)store.ReadMessage(locked); }},
       {"WriteItem",
        [&] {
          store.WriteItem(Path({"Locked", "new"}), "", {});
        }},
-      {"WriteProperties", [&] { store.WriteProperties(locked, {}); }},
+      {"ChangeProperties", [&] { store.ChangeProperties(locked, {}); }},
       {"DeleteItem", [&] { store.DeleteItem(locked); }},
       {"MoveOut",
        [&] {
@@ -420,8 +486,7 @@ TEST_F(PublicStoreTest, AccessDeniedFolderRefusesItemsButNotTheFolder) {
   EXPECT_TRUE(store.FolderExists(Path({"Locked"})));
   EXPECT_TRUE(store.ReadFolder(Path({"Locked"})).accessDenied);
   EXPECT_EQ(store.SubFolders(Path({"Locked"})), std::vector<StorePath>{Path({"Locked", "Sub"})});
-  EXPECT_EQ(FilesIn(dir_ / "Locked"),
-            (std::vector<std::string>{".folder.json", ".m.props.json", "Sub", "m"}));
+  EXPECT_EQ(ShellText("SELECT count(*) FROM items"), "2");
   EXPECT_TRUE(store.ItemExists(Path({"Open", "m"})));
 }
 
@@ -458,53 +523,12 @@ TEST_F(PublicStoreTest, UnsafeSegmentsAreRefusedEverywhere) {
   EXPECT_EQ(FilesIn(base_), std::vector<std::string>{"store"});
 }
 
-TEST_F(PublicStoreTest, SymbolicLinksAreNeverFollowed) {
-  PublicStore store(dir_);
-  const fs::path outside = base_ / "outside";
-  fs::create_directory(outside);
-  WriteText(outside / "secret", "secret");
-  fs::create_directory_symlink(outside, dir_ / "Linked");
-  fs::create_symlink(outside / "secret", dir_ / "item");
-
-  EXPECT_EQ(ErrorOf([&] { (void)store.FolderExists(Path({"Linked"})); }), kErrAccessDenied);
-  EXPECT_EQ(ErrorOf([&] {
-              (void)store.ReadMessage(Path({"Linked", "secret"}));
-            }),
-            kErrAccessDenied);
-  EXPECT_EQ(ErrorOf([&] { store.WriteItem(Path({"Linked", "x"}), "x", {}); }), kErrAccessDenied);
-  EXPECT_EQ(ErrorOf([&] { store.CreateFolder(Path({"Linked", "Sub"}), {}); }), kErrAccessDenied);
-  EXPECT_FALSE(store.ItemExists(Path({"item"})));
-  EXPECT_EQ(ErrorOf([&] { (void)store.ReadMessage(Path({"item"})); }), kErrNotFound);
-
-  // Writing an item of the link's name replaces the link, not its target.
-  store.WriteItem(Path({"item"}), "mine", {});
-  EXPECT_EQ(store.ReadMessage(Path({"item"})), "mine");
-  EXPECT_EQ(FilesIn(outside), std::vector<std::string>{"secret"});
-  EXPECT_EQ(ReadText(outside / "secret"), "secret");
-}
-
 // ---------------------------------------------------------------------------
-// Atomic writes
+// Several writers
 
-TEST_F(PublicStoreTest, FailedWriteLeavesNoTraceAndNamesThePath) {
-  PublicStore store(dir_);
-  store.CreateFolder(Path({"F"}), {});
-  fs::create_directory(dir_ / "F" / ".m.props.json");  // cannot be replaced by a file
-  try {
-    store.WriteItem(Path({"F", "m"}), "x", {{"a", Variant(1)}});
-    ADD_FAILURE();
-  } catch (const PlatformError& e) {
-    EXPECT_EQ(e.Number(), kErrFail);
-    EXPECT_NE(e.Description().find(".m.props.json"), std::string::npos) << e.Description();
-    EXPECT_NE(e.Description().find("directory"), std::string::npos) << e.Description();
-  }
-  EXPECT_FALSE(store.ItemExists(Path({"F", "m"})));
-  EXPECT_EQ(FilesIn(dir_ / "F"), (std::vector<std::string>{".folder.json", ".m.props.json"}));
-}
-
-TEST_F(PublicStoreTest, ConcurrentWritersAndReadersSeeWholeFiles) {
+TEST_F(PublicStoreTest, ConcurrentWritersAndReadersSeeWholeItems) {
   PublicStore first(dir_);
-  PublicStore second(dir_);  // same process, same temporary names: must not collide
+  PublicStore second(dir_);  // a second database object on the same file, as another process
   first.CreateFolder(Path({"F"}), {});
   constexpr int kThreads = 4;
   constexpr int kItems = 20;
@@ -531,9 +555,22 @@ TEST_F(PublicStoreTest, ConcurrentWritersAndReadersSeeWholeFiles) {
     EXPECT_EQ(first.ReadMessage(item), std::string(1007, static_cast<char>('a' + t)));
     EXPECT_EQ(first.ReadProperties(item), (PropertyMap{{"n", Variant(7)}}));
   }
-  for (const std::string& name : FilesIn(dir_ / "F")) {
-    EXPECT_NE(name.rfind(".tmp-", 0), 0u) << name;
+  for (const std::string& name : FilesIn(dir_)) {
+    EXPECT_TRUE(name.starts_with("store.db")) << name;  // the database, its log and index
   }
+}
+
+TEST_F(PublicStoreTest, AFileOfSomethingElseIsNoStore) {
+  fs::create_directories(dir_);
+  {
+    SQLite::Database other(dir_ / "store.db", SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+    other.exec("CREATE TABLE accounts (id INTEGER)");
+  }
+  EXPECT_EQ(ErrorOf([&] { PublicStore store(dir_); }), kErrFail);
+  fs::remove_all(dir_);
+  fs::create_directories(dir_);
+  std::ofstream(dir_ / "store.db") << "not a database at all, just some text that is long enough";
+  EXPECT_EQ(ErrorOf([&] { PublicStore store(dir_); }), kErrFail);
 }
 
 // ---------------------------------------------------------------------------

@@ -321,9 +321,9 @@ TEST_F(QuarvelSetupTest, TheInstalledSinkRunsWhenMailArrives) {
   run = RunSetup("deliver --to Inbox spam.eml", "", "", EXSIM_PATH);
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("1 deleted"), std::string::npos) << run.out;
-  EXPECT_NE(Read(server_ / "journal.log").find("Quarvel.QuarvelCls ran\tdeleted"),
-            std::string::npos)
-      << Read(server_ / "journal.log");
+  run = RunSetup("log", "", "", EXSIM_PATH);
+  EXPECT_NE(run.out.find("sinks: Quarvel.QuarvelCls ran\n    outcome: deleted"), std::string::npos)
+      << run.out;
 }
 
 }  // namespace

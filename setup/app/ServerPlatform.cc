@@ -79,11 +79,11 @@ void ServerPlatform::RegisterStoreProvider() {
   PlatformError unusable(platform::kErrFail, "");
   try {
     const auto config = store::ServerConfig::Load(root_ / store::kServerConfigFileName);
-    if (!fs::is_directory(root_ / "store")) {
+    if (!fs::is_regular_file(root_ / store::kDatabaseFileName)) {
       throw PlatformError(platform::kErrNotFound,
-                          "no public store at " + (root_ / "store").string());
+                          "no public store at " + (root_ / store::kDatabaseFileName).string());
     }
-    store_ = std::make_unique<store::PublicStore>(root_ / "store");
+    store_ = std::make_unique<store::PublicStore>(root_);
     session_ = std::make_unique<store::StoreSession>(
         *store_, store::ServerFacts{config.computerName, config.mailDomain});
     session_->RegisterProvider(providers_);

@@ -76,7 +76,7 @@ TestPlatform::TestPlatform(TestPlatformOptions options)
         std::make_unique<metabase::FailingMetabaseBinder>(metabase_, options.failingMetabaseCall);
   }
 
-  store_ = std::make_unique<store::PublicStore>(root_ / "store");
+  store_ = std::make_unique<store::PublicStore>(root_);
   session_ = std::make_unique<store::StoreSession>(
       *store_,
       store::ServerFacts{discovery_.Config().computerName, discovery_.Config().mailDomain});

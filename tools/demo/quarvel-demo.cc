@@ -150,7 +150,8 @@ int main(int argc, char** argv) {
     }
     std::cout << "\nTotals: " << rows.size() << " messages";
     for (const auto& [kind, count] : totals) std::cout << ", " << count << " " << kind;
-    std::cout << ".\nJournal: " << server.Journal().File().string() << '\n';
+    std::cout << ".\nJournal: exsim log (the store database " << server.Root().string()
+              << "/store.db)\n";
     return 0;
   } catch (const platform::PlatformError& error) {
     std::cerr << "quarvel-demo: " << error.Description() << '\n';

@@ -1,6 +1,11 @@
 #include "tools/exsim/ExsimCommands.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <ostream>
 
@@ -9,6 +14,7 @@
 #include "platform/store/events/Registration.h"
 #include "platform/store/provider/StoreGuidFromUrl.h"
 #include "platform/store/provider/StoreRecord.h"
+#include "tools/exsim/Delivery.h"
 
 namespace quarvel::exsim {
 
@@ -27,19 +33,48 @@ std::string Indent(const store::StorePath& path) {
   return std::string(2 * (path.segments.size() - 1), ' ');
 }
 
+// Damage in one folder is shown on its own line; the others are listed as usual.
 void PrintTree(SimulatedServer& server, std::ostream& out) {
   for (const auto& folder : server.Store().AllFolders()) {
-    const auto settings = server.Store().ReadFolder(folder);
-    out << Indent(folder) << settings.displayName;
-    if (!settings.emailAddress.empty()) out << "  <" << settings.emailAddress << ">";
-    if (settings.hidden) out << "  (hidden)";
-    if (settings.accessDenied) out << "  (access denied)";
+    out << Indent(folder);
     try {
-      const auto items = server.Store().Items(folder).size();
+      const auto settings = server.Store().ReadFolder(folder);
+      out << settings.displayName;
+      if (!settings.emailAddress.empty()) out << "  <" << settings.emailAddress << ">";
+      if (settings.hidden) out << "  (hidden)";
+      if (settings.accessDenied) out << "  (access denied)";
+    } catch (const PlatformError& error) {
+      out << folder.Name() << "  (cannot be read: " << error.Description() << ")\n";
+      continue;
+    }
+    try {
+      const auto items = server.Store().ItemCount(folder);
       if (items > 0) out << "  [" << items << (items == 1 ? " item]" : " items]");
     } catch (const PlatformError&) {
     }
     out << '\n';
+  }
+}
+
+// Writes a new file; never replaces one. Throws PlatformError.
+void WriteNewFile(const std::filesystem::path& path, const std::string& content) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    throw PlatformError(errno == EEXIST ? platform::kErrFileExists : platform::kErrFail,
+                        "cannot create " + path.string() + ": " + std::strerror(errno));
+  }
+  std::size_t done = 0;
+  while (done < content.size()) {
+    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  const int error = done == content.size() ? 0 : errno;
+  if (::close(fd) != 0 || error != 0) {
+    ::unlink(path.c_str());
+    throw PlatformError(platform::kErrFail, "cannot write " + path.string() + ": " +
+                                                std::strerror(error != 0 ? error : EIO));
   }
 }
 
@@ -99,16 +134,56 @@ int ShowObject(SimulatedServer& server, const std::string& name, bool withMessag
 }
 
 int ShowJournal(SimulatedServer& server, std::optional<int> tail, std::ostream& out) {
-  const auto entries = server.Journal().Entries();
-  const std::size_t skip =
-      tail && *tail >= 0 ? entries.size() - std::min<std::size_t>(entries.size(), *tail) : 0;
-  for (std::size_t i = skip; i < entries.size(); ++i) {
-    const auto& entry = entries[i];
+  const auto entries = server.Journal().Entries(
+      tail && *tail >= 0 ? std::optional<std::size_t>(*tail) : std::nullopt);
+  for (const auto& entry : entries) {
     out << entry.time << "  " << entry.event << "  " << entry.item << "\n    sinks: " << entry.sinks
         << "\n    outcome: " << entry.outcome << '\n';
   }
   if (entries.empty()) out << "The journal is empty.\n";
   return 0;
+}
+
+int ExportFolder(SimulatedServer& server, const std::string& folder,
+                 const std::filesystem::path& directory, std::ostream& out, std::ostream& err) {
+  int exported = 0;
+  int failed = 0;
+  try {
+    const auto path = server.ResolveFolder(folder);
+    const auto items = server.Store().Items(path);
+    std::error_code error;
+    std::filesystem::create_directories(directory, error);
+    if (error) return Fail(err, "cannot create " + directory.string() + ": " + error.message());
+    for (const auto& item : items) {
+      try {
+        if (store::IsRegistrationItem(server.Store(), item)) continue;
+        auto name = item.Name();
+        if (!name.ends_with(".eml")) name += ".eml";
+        WriteNewFile(directory / name, server.Store().ReadMessage(item));
+        ++exported;
+      } catch (const PlatformError& failure) {
+        ++failed;
+        err << "exsim: " << item.ToString() << ": " << failure.Description() << '\n';
+      }
+    }
+    out << "Exported " << exported << (exported == 1 ? " item" : " items") << " of "
+        << path.ToString() << " to " << directory.string();
+    if (failed > 0) out << "; " << failed << " failed";
+    out << ".\n";
+    return failed == 0 ? 0 : 1;
+  } catch (const PlatformError& error) {
+    return Fail(err, error.Description());
+  }
+}
+
+int Recover(SimulatedServer& server, std::ostream& out, std::ostream& err) {
+  try {
+    const auto summary = RecoverSaves(server, out);
+    if (summary.finished + summary.alreadyGone == 0) out << "Nothing to recover.\n";
+    return 0;
+  } catch (const PlatformError& error) {
+    return Fail(err, error.Description());
+  }
 }
 
 int ListRegistrations(SimulatedServer& server, std::ostream& out) {
@@ -118,10 +193,10 @@ int ListRegistrations(SimulatedServer& server, std::ostream& out) {
     return 0;
   }
   for (const auto& registration : registrations) {
-    out << (registration.storeWide ? "store-wide  " : "folder      ") << registration.item.ToString()
-        << "\n    sink " << registration.sinkClass << ", events " << registration.eventMethod
-        << ", scope " << registration.matchScope << ", priority " << registration.priority
-        << "\n    criteria" << registration.criteria << '\n';
+    out << (registration.storeWide ? "store-wide  " : "folder      ")
+        << registration.item.ToString() << "\n    sink " << registration.sinkClass << ", events "
+        << registration.eventMethod << ", scope " << registration.matchScope << ", priority "
+        << registration.priority << "\n    criteria" << registration.criteria << '\n';
     if (!registration.problem.empty()) out << "    not honoured: " << registration.problem << '\n';
   }
   return 0;
@@ -132,10 +207,10 @@ int AddRegistration(SimulatedServer& server, const RegistrationRequest& request,
   try {
     store::StorePath folder;
     if (request.storeWide) {
-      folder = store::StorePath{{"non_ipm_subtree"}}
-                   .Child("StoreEvents" +
-                          store::StoreGuidFromUrl(server.Config(), server.FileUrl({})))
-                   .Child("GlobalEvents");
+      folder =
+          store::StorePath{{"non_ipm_subtree"}}
+              .Child("StoreEvents" + store::StoreGuidFromUrl(server.Config(), server.FileUrl({})))
+              .Child("GlobalEvents");
       server.Store().CreateFolder(folder, {"GlobalEvents", "", true, false});
     } else {
       folder = server.ResolveFolder(request.folder);
@@ -160,8 +235,8 @@ int AddRegistration(SimulatedServer& server, const RegistrationRequest& request,
     fields.SetValue("DAV:ishidden", true);
     fields.Update();
     record.Close();
-    out << "Registered " << request.sinkClass << (request.storeWide ? " store-wide" : "")
-        << ": " << url << '\n';
+    out << "Registered " << request.sinkClass << (request.storeWide ? " store-wide" : "") << ": "
+        << url << '\n';
     return 0;
   } catch (const PlatformError& error) {
     return Fail(err, error.Description());

@@ -4,6 +4,7 @@
 // with a non-zero code; nothing here throws.
 #pragma once
 
+#include <filesystem>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -20,6 +21,13 @@ int ShowObject(SimulatedServer& server, const std::string& name, bool withMessag
                std::ostream& out, std::ostream& err);
 // log: the event journal, the last `tail` entries when given.
 int ShowJournal(SimulatedServer& server, std::optional<int> tail, std::ostream& out);
+// export: every item of a folder (registration items aside) as an .eml file
+// in `directory`, which is created if missing; an existing file is never
+// replaced (that item is reported and skipped).
+int ExportFolder(SimulatedServer& server, const std::string& folder,
+                 const std::filesystem::path& directory, std::ostream& out, std::ostream& err);
+// recover: finishes the saves a stopped process left without their commit phase.
+int Recover(SimulatedServer& server, std::ostream& out, std::ostream& err);
 
 struct RegistrationRequest {
   std::string folder;  // ignored when storeWide

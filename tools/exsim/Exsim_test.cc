@@ -10,7 +10,9 @@ class ExsimCommandsTest : public ServerFixture {};
 TEST_F(ExsimCommandsTest, InitRefusesToReplaceUnlessForced) {
   EXPECT_THROW(CreateSampleServer(directory_ / "server", false), std::runtime_error);
   server_->Store().WriteItem(StorePath{{"Inbox", "old.eml"}}, "x", {});
+  server_.reset();  // the old store's database is closed before it goes
   CreateSampleServer(directory_ / "server", true);
+  server_ = std::make_unique<SimulatedServer>(directory_ / "server");
   EXPECT_FALSE(server_->Store().ItemExists(StorePath{{"Inbox", "old.eml"}}));
 }
 
@@ -19,9 +21,9 @@ TEST_F(ExsimCommandsTest, FoldersResolveByUrlPathOrAddress) {
   EXPECT_EQ(server_->ResolveFolder("Sales/Leads"), leads);
   EXPECT_EQ(server_->ResolveFolder("leads@example.com"), leads);
   EXPECT_EQ(server_->ResolveFolder("http://MAIL01/Public/Sales/Leads"), leads);
-  EXPECT_EQ(server_->ResolveFolder(
-                "file://./backofficestorage/example.com/Public%20Folders/Sales/Leads"),
-            leads);
+  EXPECT_EQ(
+      server_->ResolveFolder("file://./backofficestorage/example.com/Public%20Folders/Sales/Leads"),
+      leads);
   for (const char* bad : {"Nowhere", "nobody@example.com", "http://MAIL01/Public/../x",
                           "Sales/../../etc", "http://MAIL01/Public/Sales%2F..%2F..%2Fx"}) {
     EXPECT_THROW((void)server_->ResolveFolder(bad), platform::PlatformError) << bad;

@@ -42,9 +42,10 @@ const std::vector<SampleFolder>& SampleFolders() {
 
 // The names this server owns below its root; nothing else there is touched.
 const std::vector<const char*>& ServerEntries() {
+  // "store" and "journal.log" held the store of the earlier plain-file layout.
   static const std::vector<const char*> entries = {
-      "server.json", "store", "complus", "journal.log", "pickup",
-      "Queue",       "Drop",  "Badmail", "metabase.json"};
+      "server.json", "store.db", "store.db-wal", "store.db-shm", "store",   "journal.log",
+      "complus",     "pickup",   "Queue",        "Drop",         "Badmail", "metabase.json"};
   return entries;
 }
 
@@ -62,7 +63,7 @@ void CreateSampleServer(const fs::path& root, bool replace) {
   store::SampleServerConfig(kSampleComputerName, kSampleDomain, kSampleStoreGuid)
       .Save(root / "server.json");
 
-  store::PublicStore publicStore(root / "store");
+  store::PublicStore publicStore(root);
   for (const auto& folder : SampleFolders()) {
     store::StorePath path;
     for (const auto& name : folder.path) path = path.Child(name);

@@ -32,20 +32,27 @@ fs::path SimulatedServer::DefaultRoot() {
 SimulatedServer::SimulatedServer(fs::path root) : root_(std::move(root)) {
   const auto configFile = root_ / "server.json";
   if (!fs::exists(configFile)) {
-    throw platform::PlatformError(platform::kErrNotFound,
-                                  "no simulated server at " + root_.string() +
-                                      " (create one with: exsim init)");
+    throw platform::PlatformError(
+        platform::kErrNotFound,
+        "no simulated server at " + root_.string() + " (create one with: exsim init)");
+  }
+  if (fs::is_directory(root_ / "store") && !fs::exists(root_ / store::kDatabaseFileName)) {
+    throw platform::PlatformError(
+        platform::kErrFail, "the server at " + root_.string() +
+                                " keeps its store as plain files, which this version no longer "
+                                "reads; create it anew with: exsim init --force");
   }
   config_ = store::ServerConfig::Load(configFile);
-  store_ = std::make_unique<store::PublicStore>(root_ / "store");
+  store_ = std::make_unique<store::PublicStore>(root_);
   session_ = std::make_unique<store::StoreSession>(
       *store_, store::ServerFacts{config_.computerName, config_.mailDomain});
-  catalog_ = std::make_unique<platform::complus::ComponentCatalog>(root_ / "complus" / "catalog.json");
+  catalog_ =
+      std::make_unique<platform::complus::ComponentCatalog>(root_ / "complus" / "catalog.json");
   catalog_->Load();
   host_ = std::make_unique<platform::complus::ComponentHost>(catalog_->File());
   sinks_ = std::make_unique<HostSinks>(*host_);
-  journal_ = std::make_unique<store::EventJournal>(root_ / "journal.log");
-  events_ = std::make_unique<store::StoreEvents>(*store_, *session_, *sinks_, *journal_);
+  journal_ = std::make_unique<store::EventJournal>(*store_);
+  events_ = std::make_unique<store::StoreEvents>(*store_, *session_, *sinks_);
 }
 
 SimulatedServer::~SimulatedServer() = default;
@@ -85,9 +92,20 @@ store::StorePath SimulatedServer::ResolveFolder(const std::string& name) const {
   return path;
 }
 
+store::StorePath SimulatedServer::ResolveDeliveryFolder(const std::string& name) const {
+  auto path = ResolveFolder(name);
+  if (path.IsRoot() || text::EqualsIgnoreCase(path.segments.front(), "non_ipm_subtree")) {
+    throw platform::PlatformError(platform::kErrAccessDenied,
+                                  name +
+                                      " is no public folder that takes mail (the root and "
+                                      "the store's own folders take none)");
+  }
+  return path;
+}
+
 store::StorePath SimulatedServer::ResolveItem(const std::string& name) const {
-  const auto path = name.find("://") != std::string::npos ? store::ParseStoreUrl(name)
-                                                           : SplitPath(name);
+  const auto path =
+      name.find("://") != std::string::npos ? store::ParseStoreUrl(name) : SplitPath(name);
   if (!store_->ItemExists(path)) {
     throw platform::PlatformError(platform::kErrNotFound, "no such item: " + name);
   }

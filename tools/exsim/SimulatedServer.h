@@ -1,11 +1,12 @@
 // One simulated server, opened from its directory (EXSIM_ROOT): the public
 // store with its events, the component catalog and host that create sinks,
-// and the event journal. Everything lives in plain files below the root:
+// and the event journal. Everything lives below the root:
 //   server.json            the server, its storage groups and public stores
-//   store/                 the public folder tree (see PublicStore.h)
+//   store.db               the public store: folders, items, registrations,
+//                          the event journal (one SQLite database, WAL mode;
+//                          store.db-wal and store.db-shm belong to it)
 //   complus/catalog.json   the component catalog (owner-only)
 //   metabase.json          the SMTP virtual servers and their directories
-//   journal.log            the store's event journal
 //   pickup/ Queue/ Drop/ Badmail/   the SMTP service's directories
 //
 // Opening does not create anything; CreateSampleServer does. Thread-safe
@@ -31,7 +32,9 @@ class SimulatedServer {
   // $EXSIM_ROOT, or "exsim-server" in the working directory.
   [[nodiscard]] static std::filesystem::path DefaultRoot();
 
-  // Throws PlatformError(kErrNotFound) when no server was created there.
+  // Throws PlatformError(kErrNotFound) when no server was created there, and
+  // kErrFail for a server whose store is still kept in the old layout of
+  // plain files (a store/ directory).
   explicit SimulatedServer(std::filesystem::path root);
   ~SimulatedServer();
 
@@ -47,6 +50,10 @@ class SimulatedServer {
   // A folder named by a URL of either form, a path such as "Sales/Leads", or
   // the folder's e-mail address. Throws PlatformError(kErrNotFound).
   [[nodiscard]] platform::store::StorePath ResolveFolder(const std::string& name) const;
+  // The same, for a folder that mail may be delivered or moved into: a real
+  // public folder below the root, never the root itself or the store's own
+  // hidden folders (non_ipm_subtree). Throws PlatformError(kErrAccessDenied).
+  [[nodiscard]] platform::store::StorePath ResolveDeliveryFolder(const std::string& name) const;
   // An item named by URL or path.
   [[nodiscard]] platform::store::StorePath ResolveItem(const std::string& name) const;
 

@@ -5,6 +5,7 @@
 
 #include "platform/PlatformError.h"
 #include "platform/metabase/Metabase.h"
+#include "platform/store/GroupCommit.h"
 #include "tools/exsim/Delivery.h"
 
 namespace quarvel::exsim {
@@ -19,12 +20,29 @@ std::optional<smtp::PublicFolder> ServerMailDelivery::FolderForAddress(const std
 }
 
 std::string ServerMailDelivery::DeliverToFolder(const smtp::PublicFolder& folder,
-                                                const std::string& message,
-                                                const std::string& name) {
+                                                const std::string& message, const std::string& name,
+                                                const smtp::Receipt& receipt) {
   DeliveryOptions options;  // delivered mail of class IPM.Note, no spam level
-  return DeliverMessage(server_, server_.ResolveFolder(folder.url), name, message, options)
-      .entry.outcome;
+  const auto result =
+      DeliverMessage(server_, server_.ResolveDeliveryFolder(folder.url), name, message, options,
+                     platform::store::DeliveryReceipt{receipt.file, receipt.recipient});
+  // The service's log is where a warning of the store reaches a person.
+  auto outcome = result.entry.outcome;
+  for (const auto& warning : result.warnings) outcome += "; warning: " + warning;
+  return outcome;
 }
+
+std::vector<std::string> ServerMailDelivery::Receipts(const std::string& file) {
+  return receipts_.Recipients(file);
+}
+
+void ServerMailDelivery::RecordReceipt(const smtp::Receipt& receipt) {
+  receipts_.Record({receipt.file, receipt.recipient});
+}
+
+void ServerMailDelivery::ForgetReceipts(const std::string& file) { receipts_.Forget(file); }
+
+std::vector<std::string> ServerMailDelivery::ReceiptFiles() { return receipts_.Files(); }
 
 smtp::PickupDirectories SmtpDirectories(const SimulatedServer& server) {
   const platform::metabase::Metabase metabase(server.Root() / "metabase.json");
@@ -47,6 +65,7 @@ int RunSmtp(SimulatedServer& server, bool watch, int intervalMs, std::ostream& o
     } else {
       summary = service.RunPass();
     }
+    server.Store().Database().Commits().Sync();
     out << smtp::DescribePass(summary) << '\n';
     return summary.leftForLater == 0 ? 0 : 1;
   } catch (const platform::PlatformError& error) {

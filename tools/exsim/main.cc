@@ -1,6 +1,7 @@
 // exsim: the command line of the simulated server. It creates a sample server,
 // delivers and posts mail into public folders (raising the store events that
-// call registered sinks), and shows folders, items, registrations, the
+// call registered sinks), runs the SMTP pickup service, finishes what a
+// crashed run left half-done, and shows folders, items, registrations, the
 // component catalog and the event journal.
 #include <CLI/CLI.hpp>
 #include <csignal>
@@ -39,8 +40,9 @@ void RequestStop(int) { stopRequested = 1; }
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"exsim: a simulated mail server for Quarvel (public store, store events, "
-               "component host, event journal)."};
+  CLI::App app{
+      "exsim: a simulated mail server for Quarvel (public store, store events, "
+      "component host, event journal)."};
   app.require_subcommand(1);
   std::string root = SimulatedServer::DefaultRoot().string();
   app.add_option("--root", root, "server directory (default: $EXSIM_ROOT or ./exsim-server)");
@@ -56,8 +58,8 @@ int main(int argc, char** argv) {
   auto* deliver = app.add_subcommand("deliver", "Deliver message files into a public folder.");
   deliver->add_option("FILES", inputs, "message files or directories of them")->required();
   deliver->add_option("--to", delivery.to, "folder URL, path or e-mail address")->required();
-  auto* sclOption = deliver->add_option("--scl", scl, "spam confidence level")
-                        ->check(CLI::Range(-1, 9));
+  auto* sclOption =
+      deliver->add_option("--scl", scl, "spam confidence level")->check(CLI::Range(-1, 9));
   deliver->add_option("--class", delivery.messageClass, "message class (default IPM.Note)");
   deliver->add_option("--threads", delivery.threads, "deliver on N threads")
       ->check(CLI::Range(1, 64));
@@ -97,7 +99,8 @@ int main(int argc, char** argv) {
   auto* regRemove = reg->add_subcommand("remove", "Remove a registration item.");
   regRemove->add_option("ITEM", regItem, "registration item, by URL or path")->required();
 
-  auto* complus = app.add_subcommand("complus", "Component catalog: list, install, remove, start, stop.");
+  auto* complus =
+      app.add_subcommand("complus", "Component catalog: list, install, remove, start, stop.");
   complus->require_subcommand(1);
   auto* complusList = complus->add_subcommand("list", "List applications and components.");
   std::string application = "Quarvel";
@@ -115,6 +118,21 @@ int main(int argc, char** argv) {
   }
 
   std::optional<int> tail;
+  std::string exportFolder;
+  std::string exportDirectory;
+  auto* exportCommand =
+      app.add_subcommand("export", "Write a folder's items as .eml files into a directory.");
+  exportCommand->add_option("FOLDER", exportFolder, "folder URL, path or e-mail address")
+      ->required();
+  exportCommand->add_option("DIR", exportDirectory, "directory for the files (created if missing)")
+      ->required();
+
+  auto* recover = app.add_subcommand(
+      "recover",
+      "Finish the saves that a stopped run (a crash, kill -9) left without their commit phase: "
+      "moves and forwards the sink had marked are carried out. deliver, post and smtp do this "
+      "first by themselves.");
+
   auto* log = app.add_subcommand("log", "Show the store's event journal.");
   log->add_option("--tail", tail, "only the last N entries")->check(CLI::NonNegativeNumber);
 
@@ -123,8 +141,10 @@ int main(int argc, char** argv) {
   auto* smtp = app.add_subcommand(
       "smtp",
       "Run the SMTP pickup service once: deliver each pickup file to the public folders "
-      "its recipients' addresses belong to (raising their store events), copy mail for other "
-      "addresses into Drop, and move malformed files into Badmail with a .reason file.");
+      "its recipients' addresses belong to (raising their store events; each recipient's copy "
+      "exactly once), copy mail for other addresses into Drop, move malformed files into "
+      "Badmail with a .reason file, and leave a file the store cannot take now for the next "
+      "pass.");
   smtp->add_flag("--watch", watchSmtp, "keep running passes until Ctrl+C or SIGTERM");
   smtp->add_option("--interval", smtpInterval,
                    "milliseconds between passes with --watch (default 500)")
@@ -139,6 +159,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     SimulatedServer server(root);
+    if (deliver->parsed() || post->parsed() || smtp->parsed()) RecoverSaves(server, std::cerr);
     if (deliver->parsed()) {
       if (sclOption->count() > 0) delivery.spamConfidenceLevel = scl;
       if (replicated) delivery.kind = quarvel::platform::store::SaveKind::kReplicated;
@@ -160,10 +181,17 @@ int main(int argc, char** argv) {
     if (complusInstall->parsed()) {
       return InstallComponent(server, application, moduleFile, std::cout, std::cerr);
     }
-    if (complusRemove->parsed()) return RemoveApplication(server, application, std::cout, std::cerr);
-    if (complusStart->parsed()) return StartApplication(server, application, true, std::cout, std::cerr);
-    if (complusStop->parsed()) return StartApplication(server, application, false, std::cout, std::cerr);
+    if (complusRemove->parsed())
+      return RemoveApplication(server, application, std::cout, std::cerr);
+    if (complusStart->parsed())
+      return StartApplication(server, application, true, std::cout, std::cerr);
+    if (complusStop->parsed())
+      return StartApplication(server, application, false, std::cout, std::cerr);
     if (log->parsed()) return ShowJournal(server, tail, std::cout);
+    if (exportCommand->parsed()) {
+      return ExportFolder(server, exportFolder, exportDirectory, std::cout, std::cerr);
+    }
+    if (recover->parsed()) return Recover(server, std::cout, std::cerr);
     if (smtp->parsed()) {
       if (watchSmtp) {
         struct sigaction action {};

@@ -1,26 +1,11 @@
 #include "platform/store/events/EventJournal.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
+#include <algorithm>
 #include <ctime>
-#include <fstream>
-
-#include "platform/PlatformError.h"
 
 namespace quarvel::platform::store {
 
 namespace {
-
-// TABs and line breaks would split an entry; they never appear in one.
-std::string Flat(std::string text) {
-  for (auto& c : text) {
-    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-  }
-  return text;
-}
 
 std::string UtcNow() {
   const std::time_t now = std::time(nullptr);
@@ -33,41 +18,47 @@ std::string UtcNow() {
 
 }  // namespace
 
-EventJournal::EventJournal(std::filesystem::path file) : file_(std::move(file)) {}
-
-void EventJournal::Record(JournalEntry entry) {
+std::int64_t EventJournal::Insert(StoreConnection& c, JournalEntry& entry) {
   if (entry.time.empty()) entry.time = UtcNow();
-  const auto line = Flat(entry.time) + '\t' + Flat(entry.event) + '\t' + Flat(entry.item) + '\t' +
-                    Flat(entry.sinks) + '\t' + Flat(entry.outcome) + '\n';
-  std::lock_guard lock(mutex_);
-  const int fd = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    throw PlatformError(kErrFail, "cannot open journal " + file_.string() + ": " + std::strerror(errno));
-  }
-  // One write per entry, so that entries of several processes never interleave.
-  const auto written = ::write(fd, line.data(), line.size());
-  const int error = errno;
-  ::close(fd);
-  if (written != static_cast<ssize_t>(line.size())) {
-    throw PlatformError(kErrFail, "cannot write journal " + file_.string() + ": " + std::strerror(error));
-  }
+  auto insert =
+      c.Prepared("INSERT INTO journal (time, event, item, sinks, outcome) VALUES (?, ?, ?, ?, ?)");
+  insert.bind(1, entry.time);
+  insert.bind(2, entry.event);
+  insert.bind(3, entry.item);
+  insert.bind(4, entry.sinks);
+  insert.bind(5, entry.outcome);
+  insert.exec();
+  return c.Db().getLastInsertRowid();
 }
 
-std::vector<JournalEntry> EventJournal::Entries() const {
-  std::vector<JournalEntry> entries;
-  std::ifstream in(file_);
-  std::string line;
-  while (std::getline(in, line)) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
-      fields.push_back(line.substr(start, tab - start));
+void EventJournal::Update(StoreConnection& c, std::int64_t id, const std::string& sinks,
+                          const std::string& outcome) {
+  auto update = c.Prepared("UPDATE journal SET sinks = ?, outcome = ? WHERE id = ?");
+  update.bind(1, sinks);
+  update.bind(2, outcome);
+  update.bind(3, id);
+  update.exec();
+}
+
+void EventJournal::Record(JournalEntry entry) {
+  store_.Database().Write([&](StoreConnection& c) { (void)Insert(c, entry); });
+}
+
+std::vector<JournalEntry> EventJournal::Entries(std::optional<std::size_t> tail) const {
+  return store_.Database().Read([&](StoreConnection& c) {
+    auto query =
+        c.Prepared(tail ? "SELECT time, event, item, sinks, outcome FROM "
+                          "(SELECT * FROM journal ORDER BY id DESC LIMIT ?) ORDER BY id"
+                        : "SELECT time, event, item, sinks, outcome FROM journal ORDER BY id");
+    if (tail) query.bind(1, static_cast<std::int64_t>(std::min<std::size_t>(*tail, INT64_MAX)));
+    std::vector<JournalEntry> entries;
+    while (query.executeStep()) {
+      entries.push_back({query.getColumn(0).getString(), query.getColumn(1).getString(),
+                         query.getColumn(2).getString(), query.getColumn(3).getString(),
+                         query.getColumn(4).getString()});
     }
-    fields.push_back(line.substr(start));
-    if (fields.size() != 5) continue;
-    entries.push_back({fields[0], fields[1], fields[2], fields[3], fields[4]});
-  }
-  return entries;
+    return entries;
+  });
 }
 
 }  // namespace quarvel::platform::store

@@ -19,7 +19,8 @@ std::string Text(const PropertyMap& properties, const char* name) {
 
 // Store-wide registrations live in non_ipm_subtree/StoreEvents{GUID}/GlobalEvents.
 bool IsStoreWideFolder(const StorePath& folder) {
-  return folder.segments.size() == 3 && text::EqualsIgnoreCase(folder.segments[0], kNonIpmSubtree) &&
+  return folder.segments.size() == 3 &&
+         text::EqualsIgnoreCase(folder.segments[0], kNonIpmSubtree) &&
          text::StartsWithIgnoreCase(folder.segments[1], "StoreEvents") &&
          text::EqualsIgnoreCase(folder.segments[2], "GlobalEvents");
 }
@@ -55,8 +56,9 @@ bool WantsSyncSave(const Registration& registration) {
   return false;
 }
 
-Registration ReadRegistration(const PublicStore& store, const StorePath& item) {
-  const auto properties = store.ReadProperties(item);
+namespace {
+
+Registration FromProperties(const StorePath& item, const PropertyMap& properties) {
   Registration registration;
   registration.item = item;
   registration.eventMethod = text::Trim(Text(properties, kPropEventMethod));
@@ -77,25 +79,49 @@ Registration ReadRegistration(const PublicStore& store, const StorePath& item) {
   return registration;
 }
 
+Registration FromIndex(const rows::IndexedItem& item) {
+  if (item.properties) return FromProperties(item.path, *item.properties);
+  Registration damaged;
+  damaged.item = item.path;
+  damaged.sinkClass = "(unknown sink)";
+  damaged.storeWide = IsStoreWideFolder(item.path.Parent());
+  damaged.problem = "the registration " + item.path.ToString() + " cannot be read: " + item.damage;
+  return damaged;
+}
+
+// Where store-wide registrations may live: every StoreEvents{GUID}/GlobalEvents.
+std::vector<StorePath> StoreWideFolders(const PublicStore& store) {
+  std::vector<StorePath> folders;
+  const StorePath nonIpm{{kNonIpmSubtree}};
+  if (!store.FolderExists(nonIpm)) return folders;
+  for (const auto& storeEvents : store.SubFolders(nonIpm)) {
+    const auto global = storeEvents.Child("GlobalEvents");
+    if (IsStoreWideFolder(global)) folders.push_back(global);
+  }
+  return folders;
+}
+
+}  // namespace
+
+Registration ReadRegistration(const PublicStore& store, const StorePath& item) {
+  return FromProperties(item, store.ReadProperties(item));
+}
+
 std::vector<Registration> RegistrationsFor(const PublicStore& store, const StorePath& folder) {
   std::vector<Registration> found;
   if (!IsInPublicTree(folder)) return found;
-  const auto collect = [&](const StorePath& where, bool storeWide) {
-    for (const auto& item : store.Items(where)) {
-      if (!IsRegistrationItem(store, item)) continue;
-      auto registration = ReadRegistration(store, item);
-      const bool applies = storeWide ? registration.matchScope == "ANY"
-                                     : registration.matchScope == "SHALLOW" ||
-                                           registration.matchScope == "ANY";
-      if (applies && WantsSyncSave(registration)) found.push_back(std::move(registration));
-    }
-  };
-  if (store.FolderExists(folder)) collect(folder, false);
-  const StorePath nonIpm{{kNonIpmSubtree}};
-  if (store.FolderExists(nonIpm)) {
-    for (const auto& storeEvents : store.SubFolders(nonIpm)) {
-      const auto global = storeEvents.Child("GlobalEvents");
-      if (IsStoreWideFolder(global) && store.FolderExists(global)) collect(global, true);
+  std::vector<StorePath> folders{folder};
+  for (auto& global : StoreWideFolders(store)) folders.push_back(std::move(global));
+  for (const auto& item : store.RegistrationItems(folders)) {
+    auto registration = FromIndex(item);
+    // A registration that cannot be read might have applied: it is kept, so
+    // that its problem is reported rather than its sink silently missing.
+    const bool applies =
+        !item.properties || (registration.storeWide ? registration.matchScope == "ANY"
+                                                    : registration.matchScope == "SHALLOW" ||
+                                                          registration.matchScope == "ANY");
+    if (applies && (!item.properties || WantsSyncSave(registration))) {
+      found.push_back(std::move(registration));
     }
   }
   Sort(found);
@@ -104,15 +130,7 @@ std::vector<Registration> RegistrationsFor(const PublicStore& store, const Store
 
 std::vector<Registration> AllRegistrations(const PublicStore& store) {
   std::vector<Registration> found;
-  for (const auto& folder : store.AllFolders()) {
-    try {
-      for (const auto& item : store.Items(folder)) {
-        if (IsRegistrationItem(store, item)) found.push_back(ReadRegistration(store, item));
-      }
-    } catch (const PlatformError&) {
-      // A folder the store refuses to list holds nothing we can show.
-    }
-  }
+  for (const auto& item : store.AllRegistrationItems()) found.push_back(FromIndex(item));
   return found;
 }
 

@@ -5,9 +5,12 @@
 // non_ipm_subtree/StoreEvents{GUID}/GlobalEvents (match scope ANY) applies to
 // every folder of the public tree.
 //
-// Reading only; the items are written through records like any other item.
-// Throws PlatformError only for store failures, never for odd registrations:
-// an item with a malformed field is returned with `problem` set.
+// Registration items are found through the store's registration index (by
+// folder, and store-wide), never by reading other items. Reading only; the
+// items are written through records like any other item. Throws
+// PlatformError only for store failures, never for odd registrations: an
+// item with a malformed field, or one the store cannot read, is returned
+// with `problem` set, so that a filter never switches off unnoticed.
 #pragma once
 
 #include <string>
@@ -17,22 +20,27 @@
 
 namespace quarvel::platform::store {
 
-inline constexpr const char* kPropEventMethod = "http://schemas.microsoft.com/exchange/events/EventMethod";
-inline constexpr const char* kPropSinkClass = "http://schemas.microsoft.com/exchange/events/SinkClass";
-inline constexpr const char* kPropMatchScope = "http://schemas.microsoft.com/exchange/events/MatchScope";
-inline constexpr const char* kPropCriteria = "http://schemas.microsoft.com/exchange/events/criteria";
-inline constexpr const char* kPropPriority = "http://schemas.microsoft.com/exchange/events/priority";
+inline constexpr const char* kPropEventMethod =
+    "http://schemas.microsoft.com/exchange/events/EventMethod";
+inline constexpr const char* kPropSinkClass =
+    "http://schemas.microsoft.com/exchange/events/SinkClass";
+inline constexpr const char* kPropMatchScope =
+    "http://schemas.microsoft.com/exchange/events/MatchScope";
+inline constexpr const char* kPropCriteria =
+    "http://schemas.microsoft.com/exchange/events/criteria";
+inline constexpr const char* kPropPriority =
+    "http://schemas.microsoft.com/exchange/events/priority";
 inline constexpr const char* kRegistrationContentClass = "urn:content-class:storeeventreg";
 
 struct Registration {
-  StorePath item;            // where the registration item lives
-  std::string eventMethod;   // e.g. "onsyncsave", possibly "onsave;onsyncsave"
-  std::string sinkClass;     // ProgID
-  std::string matchScope;    // "SHALLOW", "DEEP", "ANY"
-  std::string criteria;      // e.g. ` WHERE "DAV:ishidden" = FALSE`
-  long priority = 0;         // 0 runs first; 65535 last
+  StorePath item;           // where the registration item lives
+  std::string eventMethod;  // e.g. "onsyncsave", possibly "onsave;onsyncsave"
+  std::string sinkClass;    // ProgID
+  std::string matchScope;   // "SHALLOW", "DEEP", "ANY"
+  std::string criteria;     // e.g. ` WHERE "DAV:ishidden" = FALSE`
+  long priority = 0;        // 0 runs first; 65535 last
   bool storeWide = false;
-  std::string problem;       // why the registration cannot be honoured, if so
+  std::string problem;  // why the registration cannot be honoured, if so
 };
 
 // Whether the item is an event registration item.

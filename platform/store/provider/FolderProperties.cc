@@ -4,7 +4,7 @@
 
 namespace quarvel::platform::store {
 
-PropertyMap FolderProperties(const PublicStore& store, const StorePath& folder,
+PropertyMap FolderProperties(const StoreOperations& store, const StorePath& folder,
                              const UrlForm& form) {
   const FolderSettings settings = store.ReadFolder(folder);
   const auto subFolders = store.SubFolders(folder);

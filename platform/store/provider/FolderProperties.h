@@ -29,7 +29,7 @@ inline constexpr const char* kPropFolderEmailAddress =
 // The folder below the root that holds the store's own items.
 inline constexpr const char* kNonIpmSubtree = "non_ipm_subtree";
 
-[[nodiscard]] PropertyMap FolderProperties(const PublicStore& store, const StorePath& folder,
+[[nodiscard]] PropertyMap FolderProperties(const StoreOperations& store, const StorePath& folder,
                                            const UrlForm& form);
 
 }  // namespace quarvel::platform::store

@@ -1,5 +1,6 @@
 #include "platform/store/provider/StoreFields.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "common/Text.h"
@@ -9,9 +10,23 @@
 namespace quarvel::platform::store {
 namespace {
 
-PropertyMap Canonical(const PropertyMap& properties) {
-  PropertyMap canonical;
-  for (const auto& [name, value] : properties) canonical[CanonicalPropertyName(name)] = value;
+// The properties with canonical names; as they came when they have them
+// already (as the store's do), without copying a value.
+StoredProperties Canonical(StoredProperties properties) {
+  const auto isCanonical = [](const auto& entry) {
+    return CanonicalPropertyName(entry.first) == entry.first;
+  };
+  if (std::all_of(properties.values.begin(), properties.values.end(), isCanonical) &&
+      std::all_of(properties.sizes.begin(), properties.sizes.end(), isCanonical)) {
+    return properties;
+  }
+  StoredProperties canonical;
+  for (auto& [name, value] : properties.values) {
+    canonical.values[CanonicalPropertyName(name)] = std::move(value);
+  }
+  for (const auto& [name, size] : properties.sizes) {
+    canonical.sizes[CanonicalPropertyName(name)] = size;
+  }
   return canonical;
 }
 
@@ -24,25 +39,9 @@ PropertyMap Canonical(const PropertyMap& properties) {
 
 }  // namespace
 
-void ApplyFieldChanges(PropertyMap& properties, const FieldChanges& changes) {
-  for (const auto& [name, change] : changes) {
-    if (change) {
-      properties[name] = *change;
-    } else {
-      properties.erase(name);
-    }
-  }
-}
-
-std::string KeepCharacters(const std::string& text, std::size_t count) {
-  const std::u32string chars = text::DecodeUtf8(text);
-  if (chars.size() <= count) return text;
-  return text::EncodeUtf8(std::u32string_view(chars).substr(0, count));
-}
-
-void StoreFields::Bind(const PropertyMap& saved, Writer writer,
+void StoreFields::Bind(StoredProperties saved, Writer writer,
                        std::optional<std::string> readOnlyReason) {
-  saved_ = Canonical(saved);
+  saved_ = Canonical(std::move(saved));
   pending_.clear();
   writer_ = std::move(writer);
   readOnlyReason_ = std::move(readOnlyReason);
@@ -51,7 +50,7 @@ void StoreFields::Bind(const PropertyMap& saved, Writer writer,
 
 void StoreFields::Unbind() {
   bound_ = false;
-  saved_.clear();
+  saved_ = {};
   pending_.clear();
   writer_ = nullptr;
   readOnlyReason_.reset();
@@ -67,7 +66,12 @@ ado::Variant StoreFields::Value(const std::string& name) const {
 void StoreFields::SetValue(const std::string& name, const ado::Variant& value) {
   RequireBound("Field.Value");
   RequireWritable(name);
-  pending_[CanonicalPropertyName(name)] = value;
+  const auto canonical = CanonicalPropertyName(name);
+  const long size = DefinedSize(canonical);
+  CheckFits(name, value, size);
+  // A field that does not exist yet is created by the assignment.
+  const bool created = !Find(canonical).has_value();
+  pending_[canonical] = PropertyValue{value, size, created};
 }
 
 void StoreFields::Append(const std::string& name, ado::DataType type, long definedSize,
@@ -81,12 +85,10 @@ void StoreFields::Append(const std::string& name, ado::DataType type, long defin
   }
   ado::Variant stored = value;
   const bool text = type == ado::adChar || type == ado::adVarWChar;
-  if (text && !value.IsNull() && !value.IsEmpty()) {
-    std::string chars = value.ToString();
-    if (definedSize > 0) chars = KeepCharacters(chars, static_cast<std::size_t>(definedSize));
-    stored = ado::Variant(std::move(chars));
-  }
-  pending_[canonical] = std::move(stored);
+  if (text && !value.IsNull() && !value.IsEmpty()) stored = ado::Variant(value.ToString());
+  const long size = text && definedSize > 0 ? definedSize : 0;
+  CheckFits(name, stored, size);
+  pending_[canonical] = PropertyValue{std::move(stored), size, true};
 }
 
 void StoreFields::Delete(const std::string& name) {
@@ -107,10 +109,10 @@ void StoreFields::Update() {
 
 std::vector<std::string> StoreFields::Names() const {
   RequireBound("Fields");
-  PropertyMap current = saved_;
-  ApplyFieldChanges(current, pending_);
+  StoredProperties current = saved_;
+  ApplyPropertyChanges(current, pending_);
   std::vector<std::string> names;
-  for (const auto& entry : current) names.push_back(entry.first);
+  for (const auto& entry : current.values) names.push_back(entry.first);
   return names;
 }
 
@@ -130,9 +132,23 @@ void StoreFields::RequireWritable(const std::string& name) const {
 }
 
 std::optional<ado::Variant> StoreFields::Find(const std::string& canonical) const {
-  if (const auto change = pending_.find(canonical); change != pending_.end()) return change->second;
-  if (const auto saved = saved_.find(canonical); saved != saved_.end()) return saved->second;
+  if (const auto change = pending_.find(canonical); change != pending_.end()) {
+    if (!change->second) return std::nullopt;
+    return change->second->value;
+  }
+  if (const auto saved = saved_.values.find(canonical); saved != saved_.values.end()) {
+    return saved->second;
+  }
   return std::nullopt;
+}
+
+long StoreFields::DefinedSize(const std::string& canonical) const {
+  if (const auto change = pending_.find(canonical); change != pending_.end()) {
+    if (!change->second) return 0;  // deleted: a new field has no size of its own
+    if (change->second->definedSize > 0) return change->second->definedSize;
+  }
+  const auto saved = saved_.sizes.find(canonical);
+  return saved == saved_.sizes.end() ? 0 : saved->second;
 }
 
 }  // namespace quarvel::platform::store

@@ -3,6 +3,11 @@
 // writes. Reads see pending changes. Names go through CanonicalPropertyName,
 // so both spellings of a MAPI tag name one field.
 //
+// A text field appended with a defined size keeps that size in the store: a
+// longer value, appended or assigned later, is refused with kErrDataOverflow
+// and the field keeps what it held. Nothing is ever cut to fit, since a cut
+// move or forward target would send mail to the wrong place.
+//
 // The record owns its fields and binds them when it opens; unbound fields
 // (a closed record) throw PlatformError(ado::kErrObjectClosed) on every call.
 // Other failures: kErrItemNotFoundInCollection for a missing field,
@@ -23,23 +28,16 @@
 namespace quarvel::platform::store {
 
 // Pending changes by canonical name: a value to set, or nullopt to delete.
-using FieldChanges = std::map<std::string, std::optional<ado::Variant>>;
-
-// Applies changes to a property map.
-void ApplyFieldChanges(PropertyMap& properties, const FieldChanges& changes);
-
-// Keeps at most `count` characters (code points; a byte outside valid UTF-8
-// counts as one), never splitting one.
-[[nodiscard]] std::string KeepCharacters(const std::string& text, std::size_t count);
+using FieldChanges = PropertyChanges;
 
 class StoreFields : public ado::Fields {
  public:
   // Writes the changes to the object and returns its properties as saved.
-  using Writer = std::function<PropertyMap(const FieldChanges&)>;
+  using Writer = std::function<StoredProperties(const FieldChanges&)>;
 
   // Opens the fields over `saved`. With a `readOnlyReason`, every change is
   // refused with kErrAccessDenied and that reason.
-  void Bind(const PropertyMap& saved, Writer writer,
+  void Bind(StoredProperties saved, Writer writer,
             std::optional<std::string> readOnlyReason = std::nullopt);
   void Unbind();
   [[nodiscard]] bool IsBound() const { return bound_; }
@@ -47,8 +45,8 @@ class StoreFields : public ado::Fields {
 
   [[nodiscard]] ado::Variant Value(const std::string& name) const override;
   void SetValue(const std::string& name, const ado::Variant& value) override;
-  // adChar and adVarWChar values become text; a definedSize above 0 keeps at
-  // most that many characters, as a fixed-length field does.
+  // adChar and adVarWChar values become text; a definedSize above 0 is the
+  // most characters the field holds (a longer value: kErrDataOverflow).
   void Append(const std::string& name, ado::DataType type, long definedSize,
               ado::FieldAttribute attributes, const ado::Variant& value) override;
   void Delete(const std::string& name) override;
@@ -62,9 +60,11 @@ class StoreFields : public ado::Fields {
   void RequireWritable(const std::string& name) const;
   // The field's value as reads see it; nullopt when it does not exist.
   [[nodiscard]] std::optional<ado::Variant> Find(const std::string& canonical) const;
+  // The field's defined size (0: none), pending changes included.
+  [[nodiscard]] long DefinedSize(const std::string& canonical) const;
 
   bool bound_ = false;
-  PropertyMap saved_;
+  StoredProperties saved_;
   FieldChanges pending_;
   Writer writer_;
   std::optional<std::string> readOnlyReason_;

@@ -5,6 +5,9 @@
 
 namespace quarvel::platform::store {
 
+StoreFolder::StoreFolder(StoreSession& session, StoreOperations* operations)
+    : operations_(operations != nullptr ? *operations : session.Store()) {}
+
 void* StoreFolder::QueryInterface(std::string_view interfaceName) {
   if (interfaceName == cdo::Folder::kInterfaceName) return static_cast<cdo::Folder*>(this);
   return nullptr;
@@ -17,10 +20,10 @@ void StoreFolder::Open(const std::string& url, ado::Connection* /*activeConnecti
                         "CDO.Folder: the store creates no folders ('" + url + "')");
   }
   const StorePath folder = ParseStoreUrl(url);
-  if (!session_.Store().FolderExists(folder)) {
+  if (!operations_.FolderExists(folder)) {
     throw PlatformError(kErrNotFound, "no folder at '" + url + "'");
   }
-  settings_ = session_.Store().ReadFolder(folder);
+  settings_ = operations_.ReadFolder(folder);
 }
 
 std::string StoreFolder::EmailAddress() {

@@ -20,7 +20,8 @@ namespace quarvel::platform::store {
 
 class StoreFolder : public cdo::Folder, public IUnknown {
  public:
-  explicit StoreFolder(StoreSession& session) : session_(session) {}
+  // `operations` (the session's store by default) must outlive the object.
+  explicit StoreFolder(StoreSession& session, StoreOperations* operations = nullptr);
 
   void* QueryInterface(std::string_view interfaceName) override;
   void Open(const std::string& url, ado::Connection* activeConnection, ado::ConnectMode mode,
@@ -28,7 +29,7 @@ class StoreFolder : public cdo::Folder, public IUnknown {
   [[nodiscard]] std::string EmailAddress() override;
 
  private:
-  StoreSession& session_;
+  StoreOperations& operations_;
   std::optional<FolderSettings> settings_;
 };
 

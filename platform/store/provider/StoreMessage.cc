@@ -6,6 +6,9 @@
 
 namespace quarvel::platform::store {
 
+StoreMessage::StoreMessage(StoreSession& session, StoreOperations* operations)
+    : operations_(operations != nullptr ? *operations : session.Store()) {}
+
 void* StoreMessage::QueryInterface(std::string_view interfaceName) {
   if (interfaceName == cdo::Message::kInterfaceName) return static_cast<cdo::Message*>(this);
   return nullptr;
@@ -18,7 +21,7 @@ void StoreMessage::Open(const std::string& url, ado::Connection* /*activeConnect
                         "CDO.Message: only existing items can be opened ('" + url + "')");
   }
   const StorePath item = ParseStoreUrl(url);
-  PublicStore& store = session_.Store();
+  StoreOperations& store = operations_;
   if (item.IsRoot() || store.FolderExists(item) || !store.FolderExists(item.Parent()) ||
       !store.ItemExists(item)) {
     throw PlatformError(kErrNotFound, "no item at '" + url + "'");

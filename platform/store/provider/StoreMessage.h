@@ -21,7 +21,8 @@ namespace quarvel::platform::store {
 
 class StoreMessage : public cdo::Message, public IUnknown {
  public:
-  explicit StoreMessage(StoreSession& session) : session_(session) {}
+  // `operations` (the session's store by default) must outlive the object.
+  explicit StoreMessage(StoreSession& session, StoreOperations* operations = nullptr);
 
   void* QueryInterface(std::string_view interfaceName) override;
   void Open(const std::string& url, ado::Connection* activeConnection, ado::ConnectMode mode,
@@ -29,7 +30,7 @@ class StoreMessage : public cdo::Message, public IUnknown {
   std::unique_ptr<ado::Stream> GetStream() override;
 
  private:
-  StoreSession& session_;
+  StoreOperations& operations_;
   std::optional<std::string> message_;
 };
 

@@ -1,12 +1,14 @@
 #include "platform/store/provider/StoreProviderSession.h"
 
+#include <utility>
+
 #include "platform/PlatformError.h"
 #include "platform/store/provider/StoreRecord.h"
 
 namespace quarvel::platform::store {
 
 StoreProviderSession::StoreProviderSession(StoreSession& owner, const ado::ConnectionInfo& info)
-    : owner_(owner), transaction_(owner.Store()) {
+    : owner_(owner) {
   if (!owner_.Store().FolderExists(ParseStoreUrl(info.connectionString))) {
     throw PlatformError(kErrNotFound,
                         "no store folder at connection URL '" + info.connectionString + "'");
@@ -27,8 +29,22 @@ ado::Rowset StoreProviderSession::Execute(const std::string& commandText,
   return owner_.QueryFolders(commandText);
 }
 
-void StoreProviderSession::BeginTrans() { transaction_.Begin(); }
-void StoreProviderSession::CommitTrans() { transaction_.Commit(); }
-void StoreProviderSession::RollbackTrans() { transaction_.Rollback(); }
+void StoreProviderSession::BeginTrans() {
+  if (transaction_) {
+    throw PlatformError(kErrFail,
+                        "a transaction is already open; nested transactions are not supported");
+  }
+  transaction_ = owner_.Store().BeginTransaction();
+}
+
+void StoreProviderSession::CommitTrans() {
+  if (!transaction_) throw PlatformError(kErrFail, "no transaction is open to commit");
+  std::exchange(transaction_, nullptr)->Commit();
+}
+
+void StoreProviderSession::RollbackTrans() {
+  if (!transaction_) throw PlatformError(kErrFail, "no transaction is open to roll back");
+  std::exchange(transaction_, nullptr)->Rollback();
+}
 
 }  // namespace quarvel::platform::store

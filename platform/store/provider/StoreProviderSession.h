@@ -1,8 +1,9 @@
 // The store provider's session of one connection ("ExOLEDB.DataSource"):
 // records opened through it, command texts (folder queries) and the
-// connection's transaction. The transaction covers every item created,
-// replaced, changed, deleted or moved through records opened on this
-// connection while it is open (see StoreTransaction.h).
+// connection's transaction: a database transaction (see StoreTransaction.h)
+// that covers every read and change through records opened on this
+// connection while it is open. Rolling back undoes them all; nothing else
+// is restored by hand.
 //
 // Created by the provider factory that StoreSession::RegisterProvider adds;
 // owned by its connection; used by one thread at a time.
@@ -13,9 +14,9 @@
 
 #include "platform/ado/ProviderRegistry.h"
 #include "platform/ado/ProviderSession.h"
+#include "platform/store/StoreTransaction.h"
 #include "platform/store/StoreUrl.h"
 #include "platform/store/provider/StoreSession.h"
-#include "platform/store/provider/StoreTransaction.h"
 
 namespace quarvel::platform::store {
 
@@ -26,7 +27,8 @@ class StoreProviderSession : public ado::ProviderSession {
   StoreProviderSession(StoreSession& owner, const ado::ConnectionInfo& info);
 
   [[nodiscard]] StoreSession& Owner() const { return owner_; }
-  [[nodiscard]] StoreTransaction& Transaction() { return transaction_; }
+  // The open transaction, or nullptr when none is open.
+  [[nodiscard]] StoreTransaction* Transaction() { return transaction_.get(); }
 
   std::unique_ptr<ado::Record> OpenRecord(const std::string& source, ado::Connection& connection,
                                           ado::ConnectMode mode,
@@ -42,7 +44,7 @@ class StoreProviderSession : public ado::ProviderSession {
 
  private:
   StoreSession& owner_;
-  StoreTransaction transaction_;
+  std::unique_ptr<StoreTransaction> transaction_;
 };
 
 }  // namespace quarvel::platform::store

@@ -23,7 +23,8 @@ constexpr int kCreateStructDoc = ado::adCreateStructDoc;
 
 }  // namespace
 
-StoreRecord::StoreRecord(StoreSession& session) : session_(session) {}
+StoreRecord::StoreRecord(StoreSession& session, StoreOperations* operations)
+    : session_(session), operations_(operations != nullptr ? operations : &session.Store()) {}
 
 void* StoreRecord::QueryInterface(std::string_view interfaceName) {
   if (interfaceName == ado::Record::kInterfaceName) return static_cast<ado::Record*>(this);
@@ -102,21 +103,21 @@ void StoreRecord::Open(const std::string& source, ado::Connection* activeConnect
 }
 
 bool StoreRecord::OpenExisting() {
-  PublicStore& store = session_.Store();
-  if (store.FolderExists(path_)) {
+  StoreOperations& store = Ops();
+  auto found = store.Find(path_);  // throws for an item in a folder denying access
+  if (found.kind == FoundObject::Kind::kFolder) {
     folder_ = true;
-    fields_.Bind(FolderProperties(store, path_, *form_), nullptr,
+    fields_.Bind(StoredProperties{FolderProperties(store, path_, *form_), {}}, nullptr,
                  "the properties of a folder are read-only here");
     return true;
   }
-  if (!store.FolderExists(path_.Parent())) return false;
-  if (!store.ItemExists(path_)) return false;  // throws for a folder denying access
-  BindItemFields();
+  if (found.kind == FoundObject::Kind::kNothing) return false;
+  BindItemFields(std::move(found.properties));
   return true;
 }
 
 void StoreRecord::CreateItem(bool replace) {
-  PublicStore& store = session_.Store();
+  StoreOperations& store = Ops();
   if (store.FolderExists(path_)) {
     throw PlatformError(kErrFileExists, "a folder exists at '" + source_ + "'");
   }
@@ -127,30 +128,17 @@ void StoreRecord::CreateItem(bool replace) {
   if (exists && !replace)
     throw PlatformError(kErrFileExists, "an item exists at '" + source_ + "'");
   RequireWritable("Record.Open creating an item");
-  BeforeChange(path_);
-  store.WriteItem(path_, "", {});
-  BindItemFields();
+  store.PutItem(path_, "", {});
+  BindItemFields({});
 }
 
-void StoreRecord::BindItemFields() {
+void StoreRecord::BindItemFields(StoredProperties properties) {
   std::optional<std::string> readOnly;
   if (!writable_) readOnly = "the record was opened read-only";
   fields_.Bind(
-      session_.Store().ReadProperties(path_),
-      [this](const FieldChanges& changes) { return WriteFieldChanges(changes); },
+      std::move(properties),
+      [this](const FieldChanges& changes) { return Ops().ChangeProperties(path_, changes); },
       std::move(readOnly));
-}
-
-PropertyMap StoreRecord::WriteFieldChanges(const FieldChanges& changes) {
-  PublicStore& store = session_.Store();
-  BeforeChange(path_);
-  PropertyMap properties = store.ReadProperties(path_);
-  // The store keeps names canonical; so must the merge.
-  PropertyMap canonical;
-  for (auto& [name, value] : properties) canonical[CanonicalPropertyName(name)] = std::move(value);
-  ApplyFieldChanges(canonical, changes);
-  store.WriteProperties(path_, canonical);
-  return store.ReadProperties(path_);
 }
 
 void StoreRecord::Close() {
@@ -165,8 +153,7 @@ void StoreRecord::DeleteRecord(const std::string& source, bool /*async*/) {
   RequireOpen("Record.DeleteRecord");
   RequireWritable("Record.DeleteRecord");
   const StorePath item = ItemPath(source, "DeleteRecord");
-  BeforeChange(item);
-  session_.Store().DeleteItem(item);
+  Ops().DeleteItem(item);
   if (item == path_) {
     deleted_ = true;
     fields_.Bind({}, nullptr, "the item was deleted");
@@ -183,9 +170,7 @@ std::string StoreRecord::MoveRecord(const std::string& source, const std::string
   const StorePath to = ParseStoreUrl(destination);
   // adMoveUnspecified is -1: all bits set, yet no request to overwrite.
   const bool overwrite = options != ado::adMoveUnspecified && (options & ado::adMoveOverWrite) != 0;
-  BeforeChange(from);
-  BeforeChange(to);
-  session_.Store().MoveItem(from, to, overwrite);
+  Ops().MoveItem(from, to, overwrite);
   if (from == path_) {
     path_ = to;
     source_ = destination;
@@ -205,8 +190,8 @@ void StoreRecord::RequireWritable(const char* operation) const {
   }
 }
 
-StoreTransaction* StoreRecord::Transaction() const {
-  if (connection_ == nullptr) return nullptr;
+StoreOperations& StoreRecord::Ops() const {
+  if (connection_ == nullptr) return *operations_;
   auto* provider = connection_->State() == ado::adStateOpen
                        ? dynamic_cast<StoreProviderSession*>(&connection_->Session())
                        : nullptr;
@@ -214,11 +199,8 @@ StoreTransaction* StoreRecord::Transaction() const {
     throw PlatformError(ado::kErrInvalidConnection,
                         "the record's connection was closed or opened elsewhere");
   }
-  return &provider->Transaction();
-}
-
-void StoreRecord::BeforeChange(const StorePath& item) const {
-  if (auto* transaction = Transaction()) transaction->Remember(item);
+  if (auto* transaction = provider->Transaction()) return *transaction;
+  return *operations_;
 }
 
 StorePath StoreRecord::ItemPath(const std::string& source, const char* operation) const {
@@ -231,7 +213,7 @@ StorePath StoreRecord::ItemPath(const std::string& source, const char* operation
     return path_;
   }
   StorePath item = ParseStoreUrl(source);
-  if (session_.Store().FolderExists(item)) {
+  if (Ops().FolderExists(item)) {
     throw PlatformError(kErrFail, std::string(operation) + ": '" + source +
                                       "' is a folder; the store does not delete or move folders "
                                       "through a record");

@@ -23,6 +23,11 @@
 // The connection, if any, must outlive the record while it is open. A closed
 // record refuses every call but Open with ado::kErrObjectClosed; it may be
 // opened again. Used by one thread at a time.
+//
+// Where its reads and writes take effect: in the transaction of the
+// connection it was opened on, while one is open; otherwise in the
+// operations it was made with (the store itself by default, or the pending
+// item of a save in its begin phase).
 #pragma once
 
 #include <optional>
@@ -39,11 +44,10 @@
 
 namespace quarvel::platform::store {
 
-class StoreTransaction;
-
 class StoreRecord : public ado::Record, public IUnknown {
  public:
-  explicit StoreRecord(StoreSession& session);
+  // `operations` (default: the session's store) must outlive the record.
+  explicit StoreRecord(StoreSession& session, StoreOperations* operations = nullptr);
 
   void* QueryInterface(std::string_view interfaceName) override;
 
@@ -70,17 +74,16 @@ class StoreRecord : public ado::Record, public IUnknown {
  private:
   void RequireOpen(const char* operation) const;
   void RequireWritable(const char* operation) const;
-  // The connection's transaction, or nullptr without a connection.
-  StoreTransaction* Transaction() const;
-  void BeforeChange(const StorePath& item) const;
+  // The connection's open transaction, or the record's own operations.
+  StoreOperations& Ops() const;
   // Opens the existing object at path_; false when there is none.
   bool OpenExisting();
   void CreateItem(bool replace);
-  void BindItemFields();
-  PropertyMap WriteFieldChanges(const FieldChanges& changes);
+  void BindItemFields(StoredProperties properties);
   StorePath ItemPath(const std::string& source, const char* operation) const;
 
   StoreSession& session_;
+  StoreOperations* operations_;
   ado::Connection* connection_ = nullptr;
   bool open_ = false;
   bool folder_ = false;

@@ -278,20 +278,34 @@ struct SizeCase {
   std::string value;
   long definedSize;
   ado::DataType type;
-  std::string kept;
+  bool fits;
 };
 
+// A fixed-length text holds at most its size in characters; a longer value
+// is refused whole, never cut (a cut move or forward target would send mail
+// to the wrong place), and the field keeps what it held.
 class FieldSizeTest : public RecordTest, public ::testing::WithParamInterface<SizeCase> {};
 
-TEST_P(FieldSizeTest, AFixedLengthTextKeepsAtMostItsSizeInCharacters) {
+TEST_P(FieldSizeTest, ALongerTextIsRefusedNeverCut) {
   const auto& c = GetParam();
   StoreRecord record(Session());
   Open(record, kItem, ado::adModeReadWrite);
-  record.GetFields().Append(kCustom, c.type, c.definedSize, ado::adFldUnspecified, c.value);
-  EXPECT_EQ(record.GetFields().Value(kCustom), ado::Variant(c.kept));
-  record.GetFields().Update();
+  auto& fields = record.GetFields();
+  const auto append = [&] {
+    fields.Append(kCustom, c.type, c.definedSize, ado::adFldUnspecified, c.value);
+  };
+  if (!c.fits) {
+    EXPECT_EQ(ErrorOf(append), kErrDataOverflow);
+    EXPECT_EQ(ErrorOf([&] { (void)fields.Value(kCustom); }), kErrItemNotFoundInCollection);
+    fields.Update();
+    EXPECT_FALSE(Store().ReadProperties(Path({"Junk Mail", "msg1.eml"})).contains(kCustom));
+    return;
+  }
+  append();
+  EXPECT_EQ(fields.Value(kCustom), ado::Variant(c.value));
+  fields.Update();
   EXPECT_EQ(Store().ReadProperties(Path({"Junk Mail", "msg1.eml"})).at(kCustom),
-            ado::Variant(c.kept));
+            ado::Variant(c.value));
 }
 
 std::string Repeat(const std::string& unit, int times) {
@@ -302,14 +316,40 @@ std::string Repeat(const std::string& unit, int times) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FieldSizeTest,
-    ::testing::Values(SizeCase{"Short", "abc", 256, ado::adChar, "abc"},
-                      SizeCase{"Exact", Repeat("x", 256), 256, ado::adChar, Repeat("x", 256)},
-                      SizeCase{"Longer", Repeat("x", 300), 256, ado::adChar, Repeat("x", 256)},
-                      SizeCase{"TwoByteCharacters", Repeat("\xC3\xA4", 300), 256, ado::adChar,
-                               Repeat("\xC3\xA4", 256)},
-                      SizeCase{"WideText", Repeat("y", 10), 4, ado::adVarWChar, "yyyy"},
-                      SizeCase{"NoSize", Repeat("z", 400), 0, ado::adChar, Repeat("z", 400)}),
+    ::testing::Values(
+        SizeCase{"Short", "abc", 256, ado::adChar, true},
+        SizeCase{"Exact", Repeat("x", 256), 256, ado::adChar, true},
+        SizeCase{"Longer", Repeat("x", 300), 256, ado::adChar, false},
+        SizeCase{"TwoByteCharactersFit", Repeat("\xC3\xA4", 256), 256, ado::adChar, true},
+        SizeCase{"TwoByteCharacters", Repeat("\xC3\xA4", 257), 256, ado::adChar, false},
+        SizeCase{"WideText", Repeat("y", 10), 4, ado::adVarWChar, false},
+        SizeCase{"NoSize", Repeat("z", 400), 0, ado::adChar, true}),
     [](const auto& info) { return info.param.name; });
+
+// The size stays with the property: assigning a longer value later, through
+// any record, is refused as well.
+TEST_F(RecordTest, ADefinedSizeHoldsForLaterAssignments) {
+  {
+    StoreRecord record(Session());
+    Open(record, kItem, ado::adModeReadWrite);
+    record.GetFields().Append(kCustom, ado::adChar, 5, ado::adFldUnspecified, "short");
+    EXPECT_EQ(ErrorOf([&] { record.GetFields().SetValue(kCustom, "longer"); }), kErrDataOverflow);
+    record.GetFields().Update();
+  }
+  StoreRecord record(Session());
+  Open(record, kItem, ado::adModeReadWrite);
+  auto& fields = record.GetFields();
+  EXPECT_EQ(ErrorOf([&] { fields.SetValue(kCustom, "longer"); }), kErrDataOverflow);
+  fields.SetValue(kCustom, "fits!");
+  fields.Update();
+  EXPECT_EQ(Store().ReadProperties(Path({"Junk Mail", "msg1.eml"})).at(kCustom),
+            ado::Variant("fits!"));
+  // Removed and created again, the property takes the new size.
+  fields.Delete(kCustom);
+  fields.Append(kCustom, ado::adChar, 20, ado::adFldUnspecified, "much longer");
+  fields.Update();
+  EXPECT_EQ(Store().ReadItemProperties(Path({"Junk Mail", "msg1.eml"})).sizes.at(kCustom), 20);
+}
 
 TEST_F(RecordTest, AReadOnlyRecordRefusesEveryChange) {
   StoreRecord record(Session());

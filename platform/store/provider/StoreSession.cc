@@ -31,9 +31,14 @@ StoreSession::StoreSession(PublicStore& store, ServerFacts facts)
     : store_(store), facts_(std::move(facts)) {}
 
 std::unique_ptr<IUnknown> StoreSession::CreateObject(std::string_view progId) {
-  if (IsProgId(progId, "ADODB.Record")) return std::make_unique<StoreRecord>(*this);
-  if (IsProgId(progId, "CDO.Folder")) return std::make_unique<StoreFolder>(*this);
-  if (IsProgId(progId, "CDO.Message")) return std::make_unique<StoreMessage>(*this);
+  return CreateObjectOn(progId, store_);
+}
+
+std::unique_ptr<IUnknown> StoreSession::CreateObjectOn(std::string_view progId,
+                                                       StoreOperations& operations) {
+  if (IsProgId(progId, "ADODB.Record")) return std::make_unique<StoreRecord>(*this, &operations);
+  if (IsProgId(progId, "CDO.Folder")) return std::make_unique<StoreFolder>(*this, &operations);
+  if (IsProgId(progId, "CDO.Message")) return std::make_unique<StoreMessage>(*this, &operations);
   return nullptr;
 }
 
@@ -43,8 +48,9 @@ void StoreSession::RegisterProvider(ado::ProviderRegistry& registry) {
   });
 }
 
-std::unique_ptr<ado::Record> StoreSession::OpenEventRecord(const std::string& url) {
-  auto record = std::make_unique<StoreRecord>(*this);
+std::unique_ptr<ado::Record> StoreSession::OpenEventRecord(const std::string& url,
+                                                           StoreOperations* operations) {
+  auto record = std::make_unique<StoreRecord>(*this, operations);
   record->Open(url, nullptr, ado::adModeReadWrite, ado::adFailIfNotExists,
                ado::adOpenRecordUnspecified, "", "");
   if (record->IsFolder()) {

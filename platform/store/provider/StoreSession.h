@@ -44,6 +44,9 @@ class StoreSession : public IObjectFactory {
 
   // nullptr for a ProgID the store does not serve.
   std::unique_ptr<IUnknown> CreateObject(std::string_view progId) override;
+  // The same, bound to `operations` (which must outlive the object) instead
+  // of the store itself.
+  std::unique_ptr<IUnknown> CreateObjectOn(std::string_view progId, StoreOperations& operations);
 
   // Adds "ExOLEDB.DataSource"; the connection string must be a URL of an
   // existing store folder (the public-folder root, as a rule). Throws as
@@ -51,8 +54,10 @@ class StoreSession : public IObjectFactory {
   void RegisterProvider(ado::ProviderRegistry& registry);
 
   // The item at `url` as a record open for reading and writing, as the store
-  // hands it to an event sink. Throws kErrNotFound when the item is missing.
-  [[nodiscard]] std::unique_ptr<ado::Record> OpenEventRecord(const std::string& url);
+  // hands it to an event sink, working on `operations` (default: the store).
+  // Throws kErrNotFound when the item is missing.
+  [[nodiscard]] std::unique_ptr<ado::Record> OpenEventRecord(const std::string& url,
+                                                             StoreOperations* operations = nullptr);
 
   // Runs a folder query (see FolderQuery.h and FolderSearch.h).
   [[nodiscard]] ado::Rowset QueryFolders(const std::string& text) const;

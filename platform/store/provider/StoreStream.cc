@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 
 #include "platform/PlatformError.h"
 #include "platform/ado/AdoErrors.h"
+#include "platform/smtp/PickupFile.h"
 
 namespace quarvel::platform::store {
 namespace {
@@ -32,36 +34,85 @@ int WriteAll(int fd, std::string_view text) {
   return ::fsync(fd) == 0 ? 0 : errno;
 }
 
-void SaveNew(const std::string& path, std::string_view text) {
-  // O_EXCL makes "must not exist" one step with creating, so no other writer
-  // can slip in between a check and the write.
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    if (errno == EEXIST) {
-      throw PlatformError(kErrFileExists, "file exists: '" + path + "'");
-    }
-    SystemFailure("cannot create", path, errno);
-  }
-  int error = WriteAll(fd, text);
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error != 0) {
-    ::unlink(path.c_str());
-    SystemFailure("cannot write", path, error);
-  }
+// Makes a new name durable: the directory entry is synced too.
+void SyncDirectory(const std::filesystem::path& directory) {
+  const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;  // the file is complete either way; only its name may wait
+  ::fsync(fd);
+  ::close(fd);
 }
 
-void SaveReplacing(const std::string& path, std::string_view text) {
-  std::string temporary = path + ".tmpXXXXXX";
+// A file without a name in `directory`, holding `text`, synced; -1 with
+// errno when the file system has no unnamed files (the caller then names one).
+int UnnamedFile(const std::filesystem::path& directory, std::string_view text,
+                const std::string& path) {
+  const int fd = ::open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) return -1;
+    SystemFailure("cannot create", path, errno);
+  }
+  if (const int error = WriteAll(fd, text); error != 0) {
+    ::close(fd);
+    SystemFailure("cannot write", path, error);
+  }
+  return fd;
+}
+
+// Gives the unnamed file `fd` the name `path`; false with errno on failure
+// (EEXIST when the name is taken: it is never replaced).
+bool Name(int fd, const std::string& path) {
+  const auto self = "/proc/self/fd/" + std::to_string(fd);
+  return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+// A hidden name beside `path` that nobody uses, holding `text`, synced: for
+// file systems without unnamed files, and for replacing.
+std::string HiddenCopy(const std::string& path, std::string_view text) {
+  const std::filesystem::path target(path);
+  std::string temporary =
+      (target.parent_path() / ("." + target.filename().string() + ".tmpXXXXXX")).string();
   const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) SystemFailure("cannot create a temporary file for", path, errno);
   int error = ::fchmod(fd, 0644) == 0 ? 0 : errno;
   if (error == 0) error = WriteAll(fd, text);
   if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
   if (error != 0) {
     ::unlink(temporary.c_str());
     SystemFailure("cannot write", path, error);
   }
+  return temporary;
+}
+
+void SaveNew(const std::string& path, std::string_view text) {
+  const auto directory = std::filesystem::path(path).parent_path();
+  const int fd = UnnamedFile(directory.empty() ? "." : directory, text, path);
+  bool named = false;
+  int error = 0;
+  if (fd >= 0) {
+    named = Name(fd, path);
+    error = named ? 0 : errno;
+    ::close(fd);
+  } else {
+    const auto temporary = HiddenCopy(path, text);
+    // link() never replaces: "must not exist" is one step with naming.
+    named = ::link(temporary.c_str(), path.c_str()) == 0;
+    error = named ? 0 : errno;
+    ::unlink(temporary.c_str());
+  }
+  if (error == EEXIST) throw PlatformError(kErrFileExists, "file exists: '" + path + "'");
+  if (!named) SystemFailure("cannot create", path, error);
+  SyncDirectory(directory.empty() ? "." : directory);
+}
+
+void SaveReplacing(const std::string& path, std::string_view text) {
+  const auto temporary = HiddenCopy(path, text);
+  if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temporary.c_str());
+    SystemFailure("cannot write", path, error);
+  }
+  const auto directory = std::filesystem::path(path).parent_path();
+  SyncDirectory(directory.empty() ? "." : directory);
 }
 
 }  // namespace
@@ -104,6 +155,12 @@ void StoreStream::SetPosition(std::size_t position) {
 
 void StoreStream::SaveToFile(const std::string& path, ado::SaveOptions options) {
   RequireOpen("Stream.SaveToFile");
+  if (text_.size() > smtp::kMaxPickupFileSize) {
+    throw PlatformError(kErrDataOverflow,
+                        "'" + path + "' would hold " + std::to_string(text_.size()) +
+                            " bytes; the SMTP service takes message files of at most " +
+                            std::to_string(smtp::kMaxPickupFileSize));
+  }
   if (options == ado::adSaveCreateOverWrite) {
     SaveReplacing(path, text_);
   } else if (options == ado::adSaveCreateNotExist) {

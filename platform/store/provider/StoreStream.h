@@ -4,11 +4,16 @@
 //
 // The stream holds its own copy of the text: writing changes the copy, never
 // the item. WriteText overwrites from Position and extends past the end; it
-// never shortens the text. SaveToFile writes the whole text and syncs it to
-// disk: adSaveCreateNotExist creates the file and fails with kErrFileExists
-// if it exists; adSaveCreateOverWrite replaces it at once (temporary file,
-// then rename). A failed save leaves no partial file behind and throws
-// PlatformError(kErrFail) naming the path and the system's reason.
+// never shortens the text.
+//
+// SaveToFile writes the whole text, synced, and gives it its name only when
+// complete (a file without a name is written first), so a crash leaves no
+// partial or temporary file: adSaveCreateNotExist creates the file and fails
+// with kErrFileExists if the name is taken; adSaveCreateOverWrite replaces
+// it at once. A text larger than the SMTP service accepts from its pickup
+// directory (kMaxPickupFileSize) is refused with kErrDataOverflow, so that
+// no message leaves its folder as a file the service would not send. Other
+// failures throw PlatformError(kErrFail) naming the path and the reason.
 //
 // A closed stream refuses every call with ado::kErrObjectClosed. Used by one
 // thread at a time.

@@ -11,6 +11,7 @@
 
 #include "platform/PlatformError.h"
 #include "platform/ado/AdoErrors.h"
+#include "platform/smtp/PickupFile.h"
 #include "platform/store/provider/StoreFixture_test_support.h"
 
 namespace quarvel::platform::store {
@@ -183,6 +184,20 @@ TEST_F(StreamSaveTest, AFailedSaveNamesThePathAndTheReasonAndLeavesNothing) {
   EXPECT_EQ(
       ErrorOf([&] { stream.SaveToFile(Target().string(), static_cast<ado::SaveOptions>(7)); }),
       kErrInvalidArgument);
+  EXPECT_EQ(FilesInPickup(), 0u);
+}
+
+// The SMTP service takes no message file larger than kMaxPickupFileSize: a
+// stream that large is never saved, so no forward removes a message that
+// the service would refuse.
+TEST_F(StreamSaveTest, AStreamLargerThanTheServiceTakesIsRefused) {
+  StoreStream fits(std::string(smtp::kMaxPickupFileSize, 'x'));
+  fits.SaveToFile(Target().string(), ado::adSaveCreateNotExist);
+  EXPECT_EQ(fs::file_size(Target()), smtp::kMaxPickupFileSize);
+  fs::remove(Target());
+  StoreStream larger(std::string(smtp::kMaxPickupFileSize + 1, 'x'));
+  EXPECT_EQ(ErrorOf([&] { larger.SaveToFile(Target().string(), ado::adSaveCreateNotExist); }),
+            kErrDataOverflow);
   EXPECT_EQ(FilesInPickup(), 0u);
 }
 

@@ -1,10 +1,13 @@
-#include "platform/store/provider/StoreTransaction.h"
+#include "platform/store/StoreTransaction.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <ostream>
 #include <string>
+#include <thread>
 
 #include "platform/PlatformError.h"
 #include "platform/ado/AdoErrors.h"
@@ -138,15 +141,22 @@ INSTANTIATE_TEST_SUITE_P(
                                }}),
     [](const auto& info) { return info.param.name; });
 
-TEST_F(TransactionTest, RollbackRestoresAnOverwrittenItem) {
+TEST_F(TransactionTest, RollbackRestoresAnOverwrittenItemThatNobodyElseSawChanged) {
   const auto item = Path({"Junk Mail", "msg1.eml"});
   const auto before = Take(item);
   connection_.BeginTrans();
   ado::ConnectionRecord record;
   OpenOn(record, kItem, ado::adCreateOverwrite);
-  EXPECT_EQ(Store().ReadMessage(item), "");  // emptied at once
   WriteRegistration(record);
   record.Close();
+  // Inside the transaction the item is emptied at once; outside, nothing
+  // has changed until it commits.
+  StoreRecord inside(Session());
+  OpenOn(inside, kItem, ado::adFailIfNotExists);
+  EXPECT_EQ(ErrorOf([&] { (void)inside.GetFields().Value("urn:schemas:httpmail:subject"); }),
+            kErrItemNotFoundInCollection);
+  inside.Close();
+  EXPECT_EQ(Take(item), before);
   connection_.RollbackTrans();
   EXPECT_EQ(Take(item), before);
   EXPECT_EQ(Store().ReadMessage(item), kMessage);
@@ -210,14 +220,39 @@ TEST_F(TransactionTest, EachConnectionHasItsOwnTransaction) {
   ado::ConnectionRecord mine;
   OpenOn(mine, kReg, ado::adCreateOverwrite);
   mine.Close();
+  connection_.RollbackTrans();
   ado::ConnectionRecord theirs;
   theirs.Open("http://EXSRV01/Public/Sales/Quarvel.reg", &second, ado::adModeReadWrite,
               ado::adCreateOverwrite, ado::adOpenRecordUnspecified, "", "");
   theirs.Close();
   second.CommitTrans();
-  connection_.RollbackTrans();
   EXPECT_FALSE(Store().ItemExists(Path({"Junk Mail", "Quarvel.reg"})));
   EXPECT_TRUE(Store().ItemExists(Path({"Sales", "Quarvel.reg"})));
+}
+
+// A transaction holds the write lock from its first change to its end: a
+// writer on another thread waits for it (it never sees half of it), and
+// readers go on meanwhile.
+TEST_F(TransactionTest, AnotherWriterWaitsUntilTheTransactionEnds) {
+  connection_.BeginTrans();
+  ado::ConnectionRecord record;
+  OpenOn(record, kReg, ado::adCreateOverwrite);
+  WriteRegistration(record);
+  record.Close();
+
+  std::atomic<bool> written = false;
+  std::thread other([&] {
+    Store().WriteItem(Path({"Sales", "later.eml"}), "x", {});
+    written = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_FALSE(written);
+  EXPECT_FALSE(Store().ItemExists(Path({"Junk Mail", "Quarvel.reg"})));  // reads go on
+  connection_.CommitTrans();
+  other.join();
+  EXPECT_TRUE(written);
+  EXPECT_TRUE(Store().ItemExists(Path({"Junk Mail", "Quarvel.reg"})));
+  EXPECT_TRUE(Store().ItemExists(Path({"Sales", "later.eml"})));
 }
 
 TEST_F(TransactionTest, ARecordWhoseConnectionClosedCannotChangeAnything) {
@@ -229,30 +264,27 @@ TEST_F(TransactionTest, ARecordWhoseConnectionClosedCannotChangeAnything) {
   EXPECT_FALSE(Store().ReadProperties(Path({"Junk Mail", "msg1.eml"})).contains("urn:x"));
 }
 
-// The journal on its own: nesting, and a rollback that cannot restore everything.
-TEST_F(TransactionTest, TheJournalRefusesNestingAndReportsWhatItCouldNotRestore) {
-  StoreTransaction transaction(Store());
-  EXPECT_EQ(ErrorOf([&] { transaction.Commit(); }), kErrFail);
-  EXPECT_EQ(ErrorOf([&] { transaction.Rollback(); }), kErrFail);
-  transaction.Remember(Path({"Junk Mail", "msg1.eml"}));  // not open: nothing kept
-  transaction.Begin();
-  EXPECT_EQ(ErrorOf([&] { transaction.Begin(); }), kErrFail);
-  EXPECT_EQ(ErrorOf([&] { transaction.Remember(Path({"Denied", "x.eml"})); }), kErrAccessDenied);
+// The transaction on its own: no nesting, nothing after its end.
+TEST_F(TransactionTest, ATransactionEndsOnceAndRefusesNesting) {
+  EXPECT_EQ(ErrorOf([&] { connection_.CommitTrans(); }), kErrFail);
+  connection_.BeginTrans();
+  EXPECT_EQ(ErrorOf([&] { (void)connection_.BeginTrans(); }), kErrFail);
 
-  const auto item = Path({"Sales", "gone.eml"});
-  Store().WriteItem(item, "text", {});
-  transaction.Remember(item);
-  Store().DeleteItem(item);
-  // Make the folder deny access, so the item cannot be written back.
-  Store().CreateFolder(Path({"Sales"}), FolderSettings{"Sales", "sales@example.com", false, true});
-  try {
-    transaction.Rollback();
-    ADD_FAILURE() << "rollback reported no failure";
-  } catch (const PlatformError& error) {
-    EXPECT_EQ(error.Number(), kErrFail);
-    EXPECT_NE(error.Description().find("Sales/gone.eml"), std::string::npos);
-  }
-  EXPECT_FALSE(transaction.IsOpen());
+  auto transaction = Store().BeginTransaction();
+  transaction->PutItem(Path({"Sales", "t.eml"}), "x", {});
+  transaction->Commit();
+  EXPECT_FALSE(transaction->IsOpen());
+  EXPECT_EQ(ErrorOf([&] { transaction->Commit(); }), kErrFail);
+  EXPECT_EQ(ErrorOf([&] { transaction->Rollback(); }), kErrFail);
+  EXPECT_EQ(ErrorOf([&] { (void)transaction->ItemExists(Path({"Sales", "t.eml"})); }), kErrFail);
+  EXPECT_TRUE(Store().ItemExists(Path({"Sales", "t.eml"})));
+  connection_.RollbackTrans();
+
+  {
+    auto abandoned = Store().BeginTransaction();
+    abandoned->DeleteItem(Path({"Sales", "t.eml"}));
+  }  // destroyed open: rolled back
+  EXPECT_TRUE(Store().ItemExists(Path({"Sales", "t.eml"})));
 }
 
 }  // namespace
