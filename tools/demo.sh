@@ -8,8 +8,7 @@ cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
 cmake --preset default > /dev/null
-cmake --build --preset default --target Quarvel exsim quarvel-explain quarvel-demo QuarvelSetup \
-  sample-host-files
+cmake --build --preset default --target Quarvel exsim quarvel-explain quarvel-demo QuarvelSetup
 
 root=${QUARVEL_DEMO_ROOT:-$PWD/demo-server}
 export EXSIM_ROOT=$root
@@ -17,7 +16,6 @@ bin=$PWD/build/bin
 
 echo "== A sample server in $root"
 "$bin/exsim" init --force
-"$bin/sample-host-files" "$root"
 
 echo "== The sink, with its own rule file beside it"
 mkdir -p "$root/sink"

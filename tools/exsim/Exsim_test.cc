@@ -1,3 +1,8 @@
+#include <set>
+#include <string>
+
+#include "platform/directory/DirectoryFile.h"
+#include "platform/directory/SampleDirectory.h"
 #include "tools/exsim/ExsimTestSupport.h"
 
 namespace quarvel::exsim::testing {
@@ -14,6 +19,25 @@ TEST_F(ExsimCommandsTest, InitRefusesToReplaceUnlessForced) {
   CreateSampleServer(directory_ / "server", true);
   server_ = std::make_unique<SimulatedServer>(directory_ / "server");
   EXPECT_FALSE(server_->Store().ItemExists(StorePath{{"Inbox", "old.eml"}}));
+}
+
+// The setup program lists a folder's directory object among the recipients
+// and its row in the folder list: both must name the same addresses.
+TEST_F(ExsimCommandsTest, TheSampleDirectoryHoldsEveryMailEnabledFolder) {
+  std::set<std::string> inStore;
+  for (const StorePath& folder : server_->Store().AllFolders()) {
+    const std::string address = server_->Store().ReadFolder(folder).emailAddress;
+    if (!address.empty()) inStore.insert(address);
+  }
+  const platform::directory::DirectoryFile directory(directory_ / "server" /
+                                                     platform::directory::kDirectoryFileName);
+  const auto found = directory.Search(
+      "SELECT mail FROM 'GC://" + std::string(platform::directory::kSampleDnsHostName) +
+          "' WHERE objectCategory='publicFolder'",
+      {});
+  std::set<std::string> inDirectory;
+  for (const auto& row : found.rows) inDirectory.insert(row.at(0).ToString());
+  EXPECT_EQ(inDirectory, inStore);
 }
 
 TEST_F(ExsimCommandsTest, FoldersResolveByUrlPathOrAddress) {

@@ -5,6 +5,9 @@
 #include <vector>
 
 #include "platform/complus/ComponentCatalog.h"
+#include "platform/directory/DirectoryFile.h"
+#include "platform/directory/SampleDirectory.h"
+#include "platform/host/HostFacts.h"
 #include "platform/metabase/Metabase.h"
 #include "platform/store/PublicStore.h"
 #include "platform/store/provider/ServerConfig.h"
@@ -45,7 +48,8 @@ const std::vector<const char*>& ServerEntries() {
   // "store" and "journal.log" held the store of the earlier plain-file layout.
   static const std::vector<const char*> entries = {
       "server.json", "store.db", "store.db-wal", "store.db-shm", "store",   "journal.log",
-      "complus",     "pickup",   "Queue",        "Drop",         "Badmail", "metabase.json"};
+      "complus",     "pickup",   "Queue",        "Drop",         "Badmail", "metabase.json",
+      "host.ini",    "directory.ldif"};
   return entries;
 }
 
@@ -90,6 +94,13 @@ void CreateSampleServer(const fs::path& root, bool replace) {
   }
   fs::create_directories(root / "complus");
   platform::complus::ComponentCatalog(root / "complus" / "catalog.json").Save();
+  // The host the setup program runs on, and the directory it asks for
+  // recipients and its identity: both person-editable text files.
+  platform::host::WriteSampleHostFile(root);
+  const auto facts = platform::host::SampleHostFacts();
+  platform::directory::WriteSampleDirectory(root / platform::directory::kDirectoryFileName,
+                                            facts.computerName,
+                                            facts.userName.value_or("Administrator"));
 }
 
 }  // namespace quarvel::exsim
