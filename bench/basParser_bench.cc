@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "sink/basParser.h"
+#include "common/basParser.h"
 
-namespace quarvel::sink {
+namespace quarvel::matching {
 namespace {
 
 void BM_ConditionHolds(benchmark::State& state, const std::string& value,
@@ -56,4 +56,4 @@ BENCHMARK_CAPTURE(BM_ConditionHolds, PrefixGroupMissOnTail,
                   std::string("No, hits=2.3 required=5.0"), std::string("No, hits={>-4.9}"));
 
 }  // namespace
-}  // namespace quarvel::sink
+}  // namespace quarvel::matching

@@ -9,11 +9,11 @@
 #include <string>
 #include <string_view>
 
-#include "sink/basParser.h"
+#include "common/basParser.h"
 
 namespace {
 
-using quarvel::sink::PatternError;
+using quarvel::matching::PatternError;
 
 void Require(bool condition) {
   if (!condition) std::abort();
@@ -33,20 +33,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view pattern = input.substr(split + skip);
 
   try {
-    const bool holds = quarvel::sink::ConditionHolds(value, pattern);
+    const bool holds = quarvel::matching::ConditionHolds(value, pattern);
     if (value.empty()) Require(!holds);
   } catch (const PatternError&) {
   }
 
   // A matching pattern must keep matching with a star in front.
   try {
-    if (quarvel::sink::Like(value, pattern)) {
-      Require(quarvel::sink::Like(value, "*" + std::string(pattern)));
+    if (quarvel::matching::Like(value, pattern)) {
+      Require(quarvel::matching::Like(value, "*" + std::string(pattern)));
     }
   } catch (const PatternError&) {
   }
 
-  Require(quarvel::sink::Like(value, "*"));
-  Require(!std::isnan(quarvel::sink::Val(value)));
+  Require(quarvel::matching::Like(value, "*"));
+  Require(!std::isnan(quarvel::matching::Val(value)));
   return 0;
 }

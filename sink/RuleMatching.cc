@@ -1,10 +1,10 @@
 #include "sink/RuleMatching.h"
 
+#include "common/HeaderMatching.h"
 #include "common/Text.h"
-#include "sink/HeaderMatching.h"
+#include "common/basParser.h"
 #include "sink/ItemProperties.h"
 #include "sink/RuleLists.h"
-#include "sink/basParser.h"
 
 namespace quarvel::sink {
 
@@ -26,7 +26,7 @@ class TransportHeaders {
     }
     return *text_;
   }
-  const HeaderLines& Lines() {
+  const matching::HeaderLines& Lines() {
     if (!lines_) lines_.emplace(Text());
     return *lines_;
   }
@@ -34,7 +34,7 @@ class TransportHeaders {
  private:
   StoreAccess& record_;
   std::optional<std::string> text_;
-  std::optional<HeaderLines> lines_;
+  std::optional<matching::HeaderLines> lines_;
 };
 
 // One rule of the state's lists, by reference: copying the three texts of
@@ -60,7 +60,7 @@ bool RuleMatches(StoreAccess& record, const RuleTexts& rule, TransportHeaders& h
     return matched;
   };
   const auto test = [&](std::string_view tested) {
-    const bool holds = ConditionHolds(tested, value);
+    const bool holds = matching::ConditionHolds(tested, value);
     if (visit == nullptr) return holds;
     return explain(std::string(tested), holds,
                    holds            ? "the condition holds"
@@ -78,12 +78,12 @@ bool RuleMatches(StoreAccess& record, const RuleTexts& rule, TransportHeaders& h
       return test(text::Trim(record.ReadProperty(std::string(kSpamConfidenceLevel))));
     }
     if (headers.Text().empty()) return explain("", false, "the item has no transport headers");
-    if (UsesWholeHeaderText(value)) {
-      const bool found = WholeHeaderTextMatches(headers.Text(), header, value);
+    if (matching::UsesWholeHeaderText(value)) {
+      const bool found = matching::WholeHeaderTextMatches(headers.Text(), header, value);
       return explain(headers.Text(), found,
                      found ? "the header text contains it" : "the header text does not contain it");
     }
-    if (visit == nullptr) return MatchHeaderLine(headers.Lines(), header, value);
+    if (visit == nullptr) return matching::MatchHeaderLine(headers.Lines(), header, value);
     const auto line = headers.Lines().FirstValue(header);
     if (!line) return explain("", false, "no " + header + " line");
     return test(*line);

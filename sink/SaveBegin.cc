@@ -1,10 +1,10 @@
 // The begin phase of a save: classification, rule matching, delete and marks.
 #include <optional>
 
+#include "common/HeaderMatching.h"
 #include "common/RuleFileReader.h"
 #include "common/Text.h"
 #include "platform/PlatformError.h"
-#include "sink/HeaderMatching.h"
 #include "sink/ItemProperties.h"
 #include "sink/ModuleState.h"
 #include "sink/QuarvelModule.h"
@@ -69,7 +69,7 @@ std::optional<std::string> ReturningFolder(const std::string& headerText) {
 bool MarkForward(StoreAccess& record, const ModuleState& state) {
   const auto folderAddress =
       ValueOr([&] { return record.FolderEmailAddress(record.ParentURL()); }, std::string());
-  const auto targetAddress = ExtractAddress(state.CurrentTarget);
+  const auto targetAddress = matching::ExtractAddress(state.CurrentTarget);
 
   if (text::EqualsIgnoreCase(folderAddress, targetAddress)) {
     // The rule forwards to this very folder: the message has come back from

@@ -10,9 +10,9 @@
 #include <map>
 #include <sstream>
 
+#include "common/HeaderMatching.h"
 #include "common/Text.h"
 #include "platform/PlatformError.h"
-#include "sink/HeaderMatching.h"
 #include "tools/exsim/Delivery.h"
 #include "tools/exsim/MailManifest.h"
 #include "tools/exsim/SimulatedServer.h"
@@ -117,7 +117,8 @@ int main(int argc, char** argv) {
       options.verbose = true;  // the table names the rule's condition
       const auto evaluation = explain::EvaluateMessage(rules, entry.file, message, options);
       row.rule = RuleText(evaluation);
-      if (evaluation.outcome == "forward") row.forwardTo = sink::ExtractAddress(evaluation.target);
+      if (evaluation.outcome == "forward")
+        row.forwardTo = matching::ExtractAddress(evaluation.target);
 
       exsim::DeliveryOptions delivery;
       delivery.messageClass = entry.messageClass;

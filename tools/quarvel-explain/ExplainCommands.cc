@@ -9,8 +9,8 @@
 
 #include "common/RuleFileReader.h"
 #include "common/Text.h"
+#include "common/basParser.h"
 #include "sink/ModuleLocation.h"
-#include "sink/basParser.h"
 
 namespace quarvel::explain {
 
@@ -99,10 +99,10 @@ std::string VisibleText(const std::string& text) {
 int RunMatch(const std::string& pattern, const std::string& value, std::ostream& out,
              std::ostream& err) {
   try {
-    const bool holds = sink::ConditionHolds(value, pattern);
+    const bool holds = matching::ConditionHolds(value, pattern);
     out << (holds ? "match" : "no match") << '\n';
     return holds ? kMatch : kNoMatch;
-  } catch (const sink::PatternError& error) {
+  } catch (const matching::PatternError& error) {
     err << "quarvel-explain: " << error.what() << '\n'
         << "The sink treats this condition as not met.\n";
     return kInvalidPattern;

@@ -10,12 +10,12 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "common/HeaderMatching.h"
 #include "common/Text.h"
+#include "common/basParser.h"
 #include "platform/smtp/PickupFile.h"
 #include "sink/CommitDecision.h"
-#include "sink/HeaderMatching.h"
 #include "sink/ItemProperties.h"
-#include "sink/basParser.h"
 
 namespace quarvel::explain {
 
@@ -47,7 +47,7 @@ enum class Test {
 Test TestOf(const Rule& rule) {
   if (text::EqualsIgnoreCase(rule.header, "subject")) return Test::kSubject;
   if (text::EqualsIgnoreCase(rule.header, "IMFSCL")) return Test::kScl;
-  return sink::UsesWholeHeaderText(rule.value) ? Test::kHeaderText : Test::kHeaderLine;
+  return matching::UsesWholeHeaderText(rule.value) ? Test::kHeaderText : Test::kHeaderLine;
 }
 
 // What the sink does when the rule matches: only "<NULL>" deletes, and every
@@ -128,7 +128,7 @@ SclSet AcceptedScls(std::string_view value) {
   for (int scl = kLowestScl; scl <= kHighestScl; ++scl) {
     bool holds = false;
     try {
-      holds = sink::ConditionHolds(std::to_string(scl), value);
+      holds = matching::ConditionHolds(std::to_string(scl), value);
     } catch (const std::exception&) {
       // The sink takes a failing test as "not met".
     }
@@ -178,9 +178,10 @@ void CheckBound(std::string_view shown, char op, std::string_view bound, RuleRep
                                            " has no number " + after +
                                            "; the sink compares with 0");
   } else {
-    report.Error(code::kBadComparison,
-                 "in the comparison group " + std::string(shown) + ", " + Quoted(bound) + " " +
-                     after + " is no number; the sink reads it as " + NumberText(sink::Val(bound)));
+    report.Error(code::kBadComparison, "in the comparison group " + std::string(shown) + ", " +
+                                           Quoted(bound) + " " + after +
+                                           " is no number; the sink reads it as " +
+                                           NumberText(matching::Val(bound)));
   }
 }
 
@@ -216,8 +217,8 @@ void CheckGroup(const std::string& written, RuleReport& report) {
   }
   CheckBound(shown, second, bound2, report);
   if (!IsWholeNumber(bound1) || !IsWholeNumber(bound2)) return;
-  const double b1 = sink::Val(bound1);
-  const double b2 = sink::Val(bound2);
+  const double b1 = matching::Val(bound1);
+  const double b2 = matching::Val(bound2);
   // "<" first: below b1 and above b2; ">" first: above b1 and below b2. All strict.
   const bool empty = first == '<' ? b2 >= b1 : b2 <= b1;
   if (empty) {
@@ -321,7 +322,7 @@ void CheckTarget(const Rule& rule, Effect effect, const ServerFacts* server, Rul
     }
     if (server == nullptr || !server->folderWithAddress || !server->sinkFolders) return;
     // The sink compares the folder's address with the target's, as it is.
-    const auto folder = server->folderWithAddress(sink::ExtractAddress(rule.target));
+    const auto folder = server->folderWithAddress(matching::ExtractAddress(rule.target));
     const auto& registered = *server->sinkFolders;
     if (folder && !registered.empty() &&
         std::all_of(registered.begin(), registered.end(),
@@ -503,8 +504,8 @@ std::optional<ParsedKey> ParseRuleKey(std::string_view key) {
 std::optional<std::string> PatternProblem(std::string_view value) {
   try {
     // The matcher checks a wildcard pattern before it looks at the value.
-    (void)sink::MatchPattern("x", value);
-  } catch (const sink::PatternError& error) {
+    (void)matching::MatchPattern("x", value);
+  } catch (const matching::PatternError& error) {
     return error.what();
   } catch (const std::exception&) {
   }

@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
+#include "common/HeaderMatching.h"
 #include "common/Text.h"
-#include "sink/HeaderMatching.h"
-#include "sink/basParser.h"
+#include "common/basParser.h"
 
 namespace quarvel::explain {
 namespace {
@@ -334,8 +334,8 @@ const std::vector<std::string> kValues = {
 
 bool Holds(const std::string& value, const std::string& pattern) {
   try {
-    return sink::ConditionHolds(value, pattern);
-  } catch (const sink::PatternError&) {
+    return matching::ConditionHolds(value, pattern);
+  } catch (const matching::PatternError&) {
     return false;
   }
 }
@@ -372,7 +372,7 @@ TEST(LintClaimsTest, AShadowedRuleMatchesNothingTheEarlierOneDoesNot) {
 
 TEST(LintClaimsTest, AHeaderWithAColonMatchesNoLine) {
   for (const auto* headers : {"Subject: x\r\n", "Subject:: x\r\n", "Subject:x: y\r\n"}) {
-    EXPECT_FALSE(sink::MatchHeaderLine(headers, "Subject:", "")) << headers;
+    EXPECT_FALSE(matching::MatchHeaderLine(headers, "Subject:", "")) << headers;
   }
 }
 
@@ -380,9 +380,9 @@ TEST(LintClaimsTest, PatternProblemIsTheMatchersOwnError) {
   EXPECT_EQ(PatternProblem("[SPAM]{*}"), std::nullopt);
   EXPECT_EQ(PatternProblem("[abc"), std::nullopt);  // plain text: no wildcard test
   try {
-    (void)sink::MatchPattern("x", "[abc{*}");
+    (void)matching::MatchPattern("x", "[abc{*}");
     FAIL() << "the pattern is invalid";
-  } catch (const sink::PatternError& error) {
+  } catch (const matching::PatternError& error) {
     EXPECT_EQ(PatternProblem("[abc{*}"), std::string(error.what()));
   }
 }

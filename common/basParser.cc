@@ -1,4 +1,4 @@
-#include "sink/basParser.h"
+#include "common/basParser.h"
 
 #include <locale.h>
 
@@ -16,7 +16,7 @@
 // the code below works on views of the caller's text and allocates nothing for
 // ASCII text and short patterns; only non-ASCII wildcard matching decodes.
 
-namespace quarvel::sink {
+namespace quarvel::matching {
 namespace {
 
 constexpr std::size_t npos = std::string::npos;
@@ -495,4 +495,4 @@ double Val(std::string_view text) {
   return StrtodValue(number);
 }
 
-}  // namespace quarvel::sink
+}  // namespace quarvel::matching

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace quarvel::sink {
+namespace quarvel::matching {
 
 // The header lines of one item, split and indexed by name once, so that
 // every header rule finds its line without scanning the text: a message may
@@ -66,4 +66,4 @@ class HeaderLines {
 // precedes the first "@" and that precedes the first ">"; otherwise the text.
 [[nodiscard]] std::string ExtractAddress(std::string_view target);
 
-}  // namespace quarvel::sink
+}  // namespace quarvel::matching

@@ -7,6 +7,9 @@
 // rules), and numeric comparison groups such as "{>3.9 <11.1}" with an optional text before and
 // after the group.
 //
+// Shared by the sink, which applies it to every saved item, and by the tools
+// and the setup program, which must judge a condition exactly as the sink does.
+//
 // Errors: an invalid wildcard pattern (an unclosed "[" list, a descending range)
 // throws PatternError; callers treat that as "condition not met". Nothing else
 // throws. All functions are pure and thread-safe.
@@ -16,7 +19,7 @@
 #include <string>
 #include <string_view>
 
-namespace quarvel::sink {
+namespace quarvel::matching {
 
 class PatternError : public std::runtime_error {
  public:
@@ -43,4 +46,4 @@ class PatternError : public std::runtime_error {
 // fit; no readable number gives 0. An out-of-range exponent saturates to +-inf.
 [[nodiscard]] double Val(std::string_view text);
 
-}  // namespace quarvel::sink
+}  // namespace quarvel::matching

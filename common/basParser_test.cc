@@ -1,4 +1,4 @@
-#include "sink/basParser.h"
+#include "common/basParser.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace quarvel::sink {
+namespace quarvel::matching {
 namespace {
 
 struct ConditionCase {
@@ -345,4 +345,4 @@ TEST(ValTest, ReadsOnlyTheGivenView) {
 }
 
 }  // namespace
-}  // namespace quarvel::sink
+}  // namespace quarvel::matching

@@ -1,13 +1,13 @@
-#include "sink/HeaderMatching.h"
+#include "common/HeaderMatching.h"
 
 #include <bit>
 #include <cstdint>
 #include <cstring>
 
 #include "common/Text.h"
-#include "sink/basParser.h"
+#include "common/basParser.h"
 
-namespace quarvel::sink {
+namespace quarvel::matching {
 
 namespace {
 
@@ -172,4 +172,4 @@ std::string ExtractAddress(std::string_view target) {
   return std::string(target);
 }
 
-}  // namespace quarvel::sink
+}  // namespace quarvel::matching
