@@ -1,4 +1,6 @@
-// The store's folder query language, as far as folder listings use it:
+// The store's folder query language, as far as folder and item listings use
+// it (a shallow traversal with "DAV:isfolder" = False lists items; see
+// FolderSearch.h):
 //
 //   SELECT "prop" {, "prop"}
 //   FROM SCOPE('shallow traversal of "URL"')      -- or 'deep traversal of "URL"'

@@ -9,6 +9,7 @@
 #include "common/Text.h"
 #include "platform/PlatformError.h"
 #include "platform/store/provider/FolderProperties.h"
+#include "platform/store/provider/ItemProperties.h"
 #include "platform/store/provider/UrlForm.h"
 
 namespace quarvel::platform::store {
@@ -71,6 +72,14 @@ int Compare(const std::optional<ado::Variant>& a, const std::optional<ado::Varia
   return CompareText(a->ToString(), b->ToString());
 }
 
+// "DAV:isfolder" = False asks for the scope's items instead of its folders.
+bool AsksForItems(const FolderQuery& query) {
+  return std::any_of(query.where.begin(), query.where.end(), [](const QueryCondition& c) {
+    return text::EqualsIgnoreCase(c.property, kPropIsFolder) && c.value.IsBoolean() &&
+           c.value == ado::Variant(false);
+  });
+}
+
 void CollectDeep(const PublicStore& store, const StorePath& folder, std::vector<StorePath>& out) {
   for (const auto& sub : store.SubFolders(folder)) {
     out.push_back(sub);
@@ -92,16 +101,29 @@ ado::Rowset SearchFolders(const PublicStore& store, const FolderQuery& query,
   UrlForm form = UrlForm::Of(query.scopeUrl);
   if (form.IsFile()) form = UrlForm::Http("http://" + hostName);
 
-  std::vector<StorePath> folders;
-  if (query.traversal == Traversal::kShallow) {
-    folders = store.SubFolders(scope);
+  std::vector<PropertyMap> candidates;
+  if (AsksForItems(query)) {
+    if (query.traversal != Traversal::kShallow) {
+      throw PlatformError(kErrInvalidArgument,
+                          "store query: items are listed in a shallow traversal only, not in a "
+                          "deep one ('" +
+                              query.scopeUrl + "')");
+    }
+    for (const auto& item : store.Items(scope)) {
+      candidates.push_back(ItemProperties(store, item, form));
+    }
   } else {
-    CollectDeep(store, scope, folders);
+    std::vector<StorePath> folders;
+    if (query.traversal == Traversal::kShallow) {
+      folders = store.SubFolders(scope);
+    } else {
+      CollectDeep(store, scope, folders);
+    }
+    for (const auto& folder : folders) candidates.push_back(FolderProperties(store, folder, form));
   }
 
   std::vector<PropertyMap> kept;
-  for (const auto& folder : folders) {
-    auto properties = FolderProperties(store, folder, form);
+  for (auto& properties : candidates) {
     const bool holds = std::all_of(query.where.begin(), query.where.end(), [&](const auto& c) {
       return Holds(Lookup(properties, c.property), c.value);
     });

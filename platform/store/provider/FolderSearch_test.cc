@@ -18,6 +18,7 @@ namespace quarvel::platform::store {
 namespace {
 
 using testing::ErrorOf;
+using testing::kMessage;
 using testing::kRoot;
 using testing::ListingQuery;
 using testing::Path;
@@ -215,6 +216,52 @@ TEST_F(FolderSearchTest, ScopesThatCannotBeListedFail) {
             kErrNotFound);
   EXPECT_EQ(ErrorOf([&] { (void)Run(ListingQuery("C:\\Public")); }), kErrInvalidArgument);
   EXPECT_EQ(ErrorOf([&] { (void)Run("select from"); }), kErrInvalidArgument);
+}
+
+// The items of one folder, as a restore of quarantined mail lists them.
+std::string ItemQuery(const std::string& url, const std::string& where = "") {
+  return "SELECT \"DAV:href\", \"DAV:displayname\", \"DAV:parentname\", "
+         "\"urn:schemas:httpmail:subject\" FROM SCOPE('shallow traversal of \"" +
+         url + "\"') WHERE \"DAV:isfolder\" = False" + where;
+}
+
+TEST_F(FolderSearchTest, AnItemQueryAnswersTheScopesItemsNotItsFolders) {
+  Store().WriteItem(Path({"Junk Mail", "a 100%.eml"}), kMessage, {});
+  Store().WriteItem(Path({"Junk Mail", "Quarvel.reg"}), "",
+                    {{"DAV:contentclass", ado::Variant("urn:content-class:storeeventreg")}});
+  auto rs = Run(ItemQuery("file://./backofficestorage/example.com/Public%20Folders/Junk%20Mail"));
+  std::vector<std::string> hrefs;
+  for (; !rs->Eof(); rs->MoveNext()) hrefs.push_back(rs->Value("DAV:href").ToString());
+  // "Level 1" is a folder and stays out; the names come sorted, "%" encoded
+  // so that the URL names the item again.
+  EXPECT_EQ(hrefs, (std::vector<std::string>{"http://EXSRV01/Public/Junk Mail/Quarvel.reg",
+                                             "http://EXSRV01/Public/Junk Mail/a 100%25.eml",
+                                             "http://EXSRV01/Public/Junk Mail/msg1.eml"}));
+
+  rs = Run(ItemQuery(std::string(kRoot) + "Junk Mail", " AND \"DAV:ishidden\" = False"));
+  ASSERT_EQ(rs->RecordCount(), 2);  // the registration is the store's own
+  rs->MoveNext();
+  EXPECT_EQ(rs->Value("DAV:displayname"), ado::Variant("msg1.eml"));
+  EXPECT_EQ(rs->Value("DAV:parentname"), ado::Variant("http://EXSRV01/Public/Junk%20Mail"));
+  EXPECT_EQ(rs->Value("urn:schemas:httpmail:subject"), ado::Variant("hi"));
+
+  EXPECT_EQ(Column(ItemQuery(std::string(kRoot) + "Sales"), "DAV:href"),
+            std::vector<std::string>{});
+  // Asking for folders and items at once asks for nothing.
+  EXPECT_EQ(Column(ItemQuery(std::string(kRoot) + "Junk Mail", " AND \"DAV:isfolder\" = True"),
+                   "DAV:href"),
+            std::vector<std::string>{});
+}
+
+TEST_F(FolderSearchTest, ItemsAreNeverListedDeeplyNorInAFolderThatDeniesAccess) {
+  EXPECT_EQ(ErrorOf([&] {
+              (void)Run("SELECT \"DAV:href\" FROM SCOPE('deep traversal of \"" +
+                        std::string(kRoot) + "\"') WHERE \"DAV:isfolder\" = False");
+            }),
+            kErrInvalidArgument);
+  EXPECT_EQ(ErrorOf([&] { (void)Run(ItemQuery(std::string(kRoot) + "Denied")); }),
+            kErrAccessDenied);
+  EXPECT_EQ(ErrorOf([&] { (void)Run(ItemQuery(std::string(kRoot) + "Nowhere")); }), kErrNotFound);
 }
 
 TEST_F(FolderSearchTest, ACommandRunsTheSameQuery) {
