@@ -512,7 +512,6 @@ void RuleEditor::ShowPatternProblem() {
   frmAddEdit& editor = context_.editor;
   std::optional<std::string> problem;
   if (!editor.Option2.Value()) problem = pattern::ConditionPatternProblem(editor.txtValue.Text());
-  patternProblem_ = problem ? *problem : "";
   editor.txtValue.SetToolTipText(problem ? *problem + "\n" + kPatternNotMet : "");
   editor.txtValue.SetBackColor(
       problem ? kPatternProblemBack

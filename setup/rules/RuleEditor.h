@@ -27,18 +27,17 @@
 // logged under its name. Window thread only.
 #pragma once
 
-#include <array>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "platform/controls/Form.h"
 #include "setup/main/SetupContext.h"
 #include "setup/main/WindowRoutines.h"
 #include "setup/ui/modShowListViewColumnHeaderSortIcon.h"
 
 namespace quarvel::platform::controls {
 class ColumnHeader;
+class Control;
 class ListItem;
 class Node;
 }  // namespace quarvel::platform::controls
@@ -107,10 +106,6 @@ class RuleEditor {
   // target list and the tree, with its display name.
   void SelectTargetFolder(const std::string& url);
 
-  // Whether the value box holds an invalid pattern for the header condition;
-  // its tooltip then says why.
-  [[nodiscard]] bool ValueHasPatternProblem() const { return !patternProblem_.empty(); }
-
  private:
   struct Tracked {
     platform::controls::Control* control;
@@ -140,8 +135,6 @@ class RuleEditor {
   // Set while SelectRecipient selects the address entry, whose Click would
   // otherwise run the change handling that called it again, without end.
   bool selectingAddressEntry_ = false;
-  // The sink's words for an invalid pattern in the value box, or "".
-  std::string patternProblem_;
 };
 
 }  // namespace quarvel::setup
