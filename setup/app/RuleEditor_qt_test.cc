@@ -37,7 +37,6 @@ class RuleEditorQtTest : public ::testing::Test {
   RuleEditorQtTest()
       : session_("[Quarvel RuleSet1]\n" +
                  RuleLines(1, "Subject", "[SPAM]", "move to", testing::kJunkMail, "Junk Mail")) {
-    (void)qt::TestApplication();
     main_ = &desktop_.Render(session_.form());
     dialog_ = &desktop_.Render(session_.editor());
     session_.form().Show();
@@ -63,6 +62,8 @@ class RuleEditorQtTest : public ::testing::Test {
     EXPECT_FALSE(dialog_->Window()->isVisible()) << "the modal wait has ended";
   }
 
+  // First: the desktop needs the application.
+  QApplication& application_ = qt::TestApplication();
   testing::EditorSession session_;
   qt::QtDesktop desktop_;
   qt::FormRenderer* main_ = nullptr;
