@@ -5,6 +5,7 @@
 #include "setup/rules/RuleEditor.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <string>
@@ -539,6 +540,44 @@ TEST(RuleEditorTest, AChangedFieldIsRedUntilItsTextIsBackAndItsListOpens) {
     EXPECT_EQ(editor.ComboSMTPheaders.ForeColor(), kBlack);
     EXPECT_FALSE(editor.cmdOK.Enabled());
   });
+}
+
+// --- What OK tells the folder list ------------------------------------------
+
+// The editor on its own, with the routines of other concerns recorded.
+TEST(RuleEditorRoutinesTest, OkTellsTheFolderListOfTheChangedTargetOnlyWhenItWasStored) {
+  testing::RuleListHarness h;
+  h.WriteRuleFile("[Quarvel RuleSet1]\n" +
+                  RuleLines(1, "Subject", "[SPAM]", "move to", kJunkMail, "Junk Mail"));
+  h.rules.LoadRules();
+  RuleEditor ruleEditor(h.context, h.routines, h.rules);
+  ruleEditor.WireEvents();
+  h.form.cmdEdit.OnClick = [&] { h.rules.EditClick(ruleEditor); };
+  h.editor.Load();
+  testing::FillFolderTree(h.editor);
+  const auto editTo = [&](const std::string& folder) {
+    h.routines.calls.clear();
+    h.services().onModal = [&](Form&) {
+      h.editor.TreeView1.UserClickNode(h.editor.TreeView1.Nodes()(folder));
+      h.editor.cmdOK.UserClick();
+    };
+    h.ClickRow(1);
+    h.form.cmdEdit.UserClick();
+  };
+
+  editTo(kInbox);
+  EXPECT_EQ(h.routines.Count("CorrelatePFList " + kJunkMail + "|" + kInbox), 1)
+      << ::testing::PrintToString(h.routines.calls);
+  EXPECT_EQ(h.rules.Rows().at(0).target, kInbox);
+  EXPECT_EQ(h.form.ListView2.SelectedItem()->Index(), 1);
+
+  // A rule file that cannot be written: logged, and no folder changes its mark.
+  ASSERT_EQ(::chmod(h.RuleFilePath().c_str(), 0444), 0);
+  editTo(kQuarantine);
+  EXPECT_EQ(h.routines.Count("CorrelatePFList " + kInbox + "|" + kQuarantine), 0);
+  EXPECT_NE(h.form.txtErr.Text().find("] SaveRules - ERROR: "), std::string::npos);
+  EXPECT_TRUE(h.form.txtErr.Visible());
+  EXPECT_EQ(h.rules.Rows().at(0).target, kInbox) << "the list shows the file";
 }
 
 }  // namespace
