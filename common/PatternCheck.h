@@ -21,7 +21,6 @@
 #include <string>
 #include <string_view>
 
-
 namespace quarvel::pattern {
 
 // True when "{*}" or "{?}" starts at byte `i`.
