@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "common/HeaderMatching.h"
+#include "common/PatternCheck.h"
 #include "common/Text.h"
 #include "common/basParser.h"
 #include "platform/smtp/PickupFile.h"
@@ -502,14 +503,7 @@ std::optional<ParsedKey> ParseRuleKey(std::string_view key) {
 }  // namespace
 
 std::optional<std::string> PatternProblem(std::string_view value) {
-  try {
-    // The matcher checks a wildcard pattern before it looks at the value.
-    (void)matching::MatchPattern("x", value);
-  } catch (const matching::PatternError& error) {
-    return error.what();
-  } catch (const std::exception&) {
-  }
-  return std::nullopt;
+  return pattern::ConditionPatternProblem(value);
 }
 
 std::vector<Finding> LintRules(std::span<const Rule> rules, const ServerFacts* server) {
