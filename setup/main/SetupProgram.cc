@@ -20,7 +20,8 @@ SetupProgram::SetupProgram(const SetupPlatform& platform,
       complus_(context_, priority_, recipients_, *this),
       pickup_(context_),
       rules_(context_, *this, pickup_),
-      ruleEditor_(context_, *this, rules_) {
+      ruleEditor_(context_, *this, rules_),
+      restore_(context_) {
   state_.sRuleFilePath = settings_.programDirectory / kRuleFileName;
   state_.lastValidPriority = form_.txtPriority.Text();
   form_.SetServices(&services_);

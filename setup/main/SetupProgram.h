@@ -28,6 +28,7 @@
 #include "setup/main/PriorityField.h"
 #include "setup/main/ProgramSettings.h"
 #include "setup/main/ProgramState.h"
+#include "setup/main/QuarantineRestore.h"
 #include "setup/main/SetupContext.h"
 #include "setup/main/SetupPlatform.h"
 #include "setup/main/StatusDisplay.h"
@@ -73,6 +74,7 @@ class SetupProgram : private WindowRoutines {
   [[nodiscard]] PickupDirectory& Pickup() { return pickup_; }
   [[nodiscard]] RuleList& Rules() { return rules_; }
   [[nodiscard]] RuleEditor& RuleEditing() { return ruleEditor_; }
+  [[nodiscard]] QuarantineRestore& Restore() { return restore_; }
 
  private:
   void WireEvents();
@@ -109,6 +111,7 @@ class SetupProgram : private WindowRoutines {
   PickupDirectory pickup_;
   RuleList rules_;
   RuleEditor ruleEditor_;
+  QuarantineRestore restore_;
 };
 
 }  // namespace quarvel::setup
