@@ -2,8 +2,9 @@
 // the unattended batch pass; --install and --uninstall do the install
 // button's work without a window; without arguments it opens the window;
 // "--report" prints what it discovered on the server, "--rules" the rule
-// list, "--pickup" shows or sets the pickup directory, and "--add-rule" adds
-// a rule through the rule editor.
+// list, "--pickup" shows or sets the pickup directory, "--add-rule" adds
+// a rule through the rule editor, and "--restore" puts quarantined mail
+// back into the folders it was delivered to.
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <iostream>
@@ -82,7 +83,15 @@ int main(int argc, char** argv) {
       "                                   entries, 2 when they could not start; loading the\n"
       "                                   rules restarts the component application and\n"
       "                                   stores the first pickup directory found when the\n"
-      "                                   rule file names none, as the window does)"};
+      "                                   rule file names none, as the window does)\n"
+      "  QuarvelSetup --restore FOLDER [--header NAME] [--match PATTERN] [--dry-run]\n"
+      "                                   move the items a move rule put into FOLDER (a URL\n"
+      "                                   of either form, or a path like \"Junk Mail/Spam\")\n"
+      "                                   back to the folder each was delivered to, raising no\n"
+      "                                   store event; --match picks items as a rule's condition\n"
+      "                                   on --header (default Subject; IMFSCL for the SCL)\n"
+      "                                   would; exit 0 all restored, 1 some could not be, 2 a\n"
+      "                                   bad command line or no such folder"};
   std::string server = ServerPlatform::DefaultRoot().string();
   app.add_option("--server", server,
                  "the stand-in server's directory (default: $EXSIM_ROOT, else ./exsim-server)");
@@ -115,6 +124,29 @@ int main(int argc, char** argv) {
                  "with --add-rule: the target's display name (default: the one the editor "
                  "finds for it)")
       ->needs(addRuleOption);
+  RestoreOptions restoreOptions;
+  auto* restoreOption =
+      app.add_option("--restore", restoreOptions.folder,
+                     "move the items of FOLDER that carry \"Originally delivered to\" back to the "
+                     "folder they were delivered to")
+          ->type_name("FOLDER");
+  std::string matchPattern;
+  auto* matchOption =
+      app.add_option("--match", matchPattern,
+                     "with --restore: only items whose --header satisfies PATTERN, tested as a "
+                     "rule's condition value")
+          ->type_name("PATTERN");
+  auto* headerOption =
+      app.add_option("--header", restoreOptions.header,
+                     "with --match: Subject (default), IMFSCL (the spam confidence level) or a "
+                     "transport header such as X-Spam-Flag")
+          ->type_name("NAME");
+  auto* dryRunFlag = app.add_flag("--dry-run", restoreOptions.dryRun,
+                                  "with --restore: change nothing, say what would be done");
+  matchOption->needs(restoreOption);
+  headerOption->needs(matchOption);
+  dryRunFlag->needs(restoreOption);
+  restoreOption->excludes(rulesFlag)->excludes(pickupOption)->excludes(addRuleOption);
   bool batchFlag = false;
   app.add_flag("-b", batchFlag, "batch mode (also /b, or -b followed by anything)");
   bool install = false;
@@ -156,6 +188,10 @@ int main(int argc, char** argv) {
   // The program reads batch mode from its command line: "-b" given later on
   // the line counts as well.
   const bool runBatch = batch || batchFlag;
+  if ((runBatch || install || uninstall) && restoreOption->count() > 0) {
+    std::cerr << "QuarvelSetup: --restore cannot be combined with -b, --install or --uninstall\n";
+    return 2;
+  }
   if (runBatch && (install || uninstall || addRuleOption->count() > 0)) {
     std::cerr << "QuarvelSetup: -b cannot be combined with --install, --uninstall or "
                  "--add-rule\n";
@@ -173,6 +209,10 @@ int main(int argc, char** argv) {
     return RunInstall(context, installOptions, std::cin);
   }
   if (runBatch) return RunBatch(context);
+  if (restoreOption->count() > 0) {
+    if (matchOption->count() > 0) restoreOptions.match = matchPattern;
+    return RunRestore(context, restoreOptions);
+  }
   if (report) return RunDiscoveryReport(context);
   if (rules) return RunRuleList(context, json);
   if (addRuleOption->count() > 0) {

@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "common/Text.h"
+#include "platform/PlatformError.h"
 #include "setup/main/ComPlusApplication.h"
 #include "setup/main/EventPriority.h"
 #include "setup/main/InstallForm.h"
+#include "setup/main/QuarantineRestore.h"
 #include "setup/main/StatusDisplay.h"
 #include "setup/rules/RuleEditor.h"
 #include "setup/rules/RuleList.h"
@@ -341,6 +343,39 @@ std::vector<std::string> FillRuleEditor(frmAddEdit& editor, const AddRuleOptions
   return problems;
 }
 
+// One item of a restore as a line: what became of it, its name and subject,
+// and where it went or why it stayed.
+void PrintRestoredItem(const RestoredItem& item, bool dryRun, std::ostream& out) {
+  std::string name = item.url;
+  while (!name.empty() && name.back() == '/') name.pop_back();
+  name = name.substr(name.rfind('/') + 1);
+  const std::string what = TableText(name) + " \"" + TableText(item.subject) + "\"";
+  switch (item.result) {
+    case RestoreResult::kRestored:
+      out << (dryRun ? "would restore: " : "restored: ") << what << " -> "
+          << TableText(item.destination) << '\n';
+      break;
+    case RestoreResult::kNoMark:
+      out << "skipped: " << what
+          << ": no \"Originally delivered to\" mark, so no rule moved it here\n";
+      break;
+    case RestoreResult::kAlreadyHome:
+      out << "skipped: " << what << ": already in the folder it was delivered to\n";
+      break;
+    case RestoreResult::kTargetGone:
+      out << "not restored: " << what << ": the folder it was delivered to is gone ("
+          << TableText(item.mark) << ")\n";
+      break;
+    case RestoreResult::kTargetInvalid:
+      out << "not restored: " << what << ": its mark names no public folder of this store ("
+          << TableText(item.mark) << ")\n";
+      break;
+    case RestoreResult::kFailed:
+      out << "not restored: " << what << ": " << TableText(item.detail) << '\n';
+      break;
+  }
+}
+
 }  // namespace
 
 int RunAddRule(const CommandContext& context, const AddRuleOptions& options) {
@@ -382,6 +417,52 @@ int RunAddRule(const CommandContext& context, const AddRuleOptions& options) {
   headless.Exit();
   const int status = headless.ExitStatus();
   return status == 0 && !added ? 1 : status;
+}
+
+int RunRestore(const CommandContext& context, const RestoreOptions& options) {
+  std::optional<RestoreFilter> filter;
+  if (options.match) {
+    filter = RestoreFilter{text::Trim(options.header), *options.match};
+    if (const auto problem = RestoreFilterProblem(*filter)) {
+      context.err << "QuarvelSetup: --match: " << *problem << '\n';
+      return 2;
+    }
+  }
+  if (!CheckServerDirectory(context)) return 2;
+  HeadlessProgram headless(context);
+  if (!headless.Load()) return 2;
+  SetupProgram& program = headless.Program();
+  int status = 0;
+  try {
+    const std::string folder = program.Restore().FolderHref(options.folder);
+    context.out << (options.dryRun ? "Dry run, nothing is changed: restoring " : "Restoring ")
+                << "the items of " << TableText(folder);
+    if (filter) {
+      context.out << " whose " << TableText(filter->header) << " matches \""
+                  << TableText(filter->pattern) << "\"";
+    }
+    context.out << '\n';
+    const RestoreSummary summary =
+        program.Restore().Restore(folder, filter, options.dryRun, [&](const RestoredItem& item) {
+          PrintRestoredItem(item, options.dryRun, context.out);
+          context.out.flush();
+        });
+    context.out << summary.restored << (options.dryRun ? " would be restored, " : " restored, ")
+                << summary.notRestored << (options.dryRun ? " could not be, " : " not restored, ")
+                << summary.noMark << " without a mark, " << summary.alreadyHome << " already home";
+    if (filter) context.out << ", " << summary.notSelected << " not matching";
+    context.out << (options.dryRun ? ". Nothing was changed.\n" : ".\n");
+    if (!summary.AllRestored()) status = 1;
+  } catch (const RestoreFolderError& error) {
+    context.err << "QuarvelSetup: --restore: " << error.what() << '\n';
+    status = 2;
+  } catch (const platform::PlatformError& error) {
+    context.err << "QuarvelSetup: --restore: the folder could not be listed: " << error.Number()
+                << " " << error.Description() << '\n';
+    status = 1;
+  }
+  headless.Exit();
+  return status != 0 ? status : headless.ExitStatus();
 }
 
 }  // namespace quarvel::setup

@@ -125,6 +125,23 @@ struct AddRuleOptions {
 // for no server directory.
 int RunAddRule(const CommandContext& context, const AddRuleOptions& options);
 
+// What --restore is told.
+struct RestoreOptions {
+  std::string folder;                // a folder URL of either form, or a path below the root
+  std::optional<std::string> match;  // a rule's condition value; every item without it
+  std::string header = "Subject";    // what --match tests, as a rule's header would
+  bool dryRun = false;
+};
+
+// --restore: start-up, then the items of the folder that a move rule put
+// there go back to the folder they were delivered to (QuarantineRestore),
+// one line per item on the output stream as it is done, then a summary.
+// Exit status 0 when every selected item that carries the mark is back (or,
+// in a dry run, would be), 1 when some could not be restored or the log has
+// entries, 2 for a filter that cannot work, a folder that is none, or no
+// store connection.
+int RunRestore(const CommandContext& context, const RestoreOptions& options);
+
 // Checks that the server directory exists; otherwise says so on the error
 // stream and returns false.
 [[nodiscard]] bool CheckServerDirectory(const CommandContext& context);
