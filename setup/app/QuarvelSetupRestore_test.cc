@@ -28,6 +28,8 @@ namespace ado = platform::ado;
 
 constexpr const char* kStoreRoot = "file://./backofficestorage/example.com/Public Folders/";
 constexpr const char* kMark = "Originally delivered to";
+constexpr const char* kHandled =
+    "http://schemas.microsoft.com/mapi/id/{00062008-0000-0000-C000-000000000046}/0x8580";
 
 // Each message ends without a line break and holds 8-bit text, so a restore
 // that rewrote a single byte would show.
@@ -198,6 +200,8 @@ TEST_F(RestoreTest, MovedMailGoesBackByteExactWithoutAStoreEvent) {
   const store::PropertyMap offer = Holding("Sales/Leads", "offer.eml");
   EXPECT_EQ(offer.count("Move to"), 0u) << "the sink would act on it again";
   EXPECT_EQ(offer.at(kMark).ToString(), std::string(kStoreRoot) + "Sales/Leads");
+  // Marked as handled by its folder, so that no later save moves it again.
+  EXPECT_EQ(offer.at(kHandled).ToString(), "leads@example.com");
 
   // The store's own URL form; then a header condition on the subfolder, by path.
   run = Setup(std::string("--restore '") + kStoreRoot + "Junk Mail'");

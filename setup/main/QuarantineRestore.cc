@@ -33,6 +33,8 @@ constexpr const char* kSpamConfidenceLevel = "http://schemas.microsoft.com/mapi/
 constexpr const char* kTransportHeaders = "http://schemas.microsoft.com/mapi/proptag/0x007D001E";
 constexpr const char* kHref = "DAV:href";
 constexpr const char* kIsFolder = "DAV:isfolder";
+constexpr const char* kFolderAddress =
+    "http://schemas.microsoft.com/exchange/publicfolderemailaddress";
 
 constexpr std::string_view kFilePrefix = "file://./backofficestorage/";
 // Enough for any folder that holds the same message a few times over; past
@@ -126,12 +128,24 @@ bool FilterHolds(const RestoreFilter& filter, const ItemRow& item) {
 }
 
 // What a URL names on the connection: a folder (with its own href, one
-// spelling for one folder), something else, or nothing.
+// spelling for one folder, and its e-mail address, if any), something else,
+// or nothing.
 struct FolderLookup {
   enum class Kind { kFolder, kNotFolder, kMissing };
   Kind kind = Kind::kMissing;
   std::string href;
+  std::string address;
 };
+
+// A field the object does not have reads as "".
+std::string ValueOrEmpty(const ado::Fields& fields, const char* name) {
+  try {
+    return fields.Value(name).ToString();
+  } catch (const PlatformError& error) {
+    if (error.Number() != platform::kErrItemNotFoundInCollection) throw;
+    return "";
+  }
+}
 
 // A URL the store refuses (an unsafe segment) throws kErrInvalidArgument.
 FolderLookup LookUpFolder(ado::Connection& connection, const std::string& url) {
@@ -143,11 +157,12 @@ FolderLookup LookUpFolder(ado::Connection& connection, const std::string& url) {
     if (error.Number() == platform::kErrNotFound) return {};
     throw;
   }
-  FolderLookup found{FolderLookup::Kind::kNotFolder, ""};
+  FolderLookup found{FolderLookup::Kind::kNotFolder, "", ""};
   try {
     auto& fields = record.GetFields();
     if (fields.Value(kIsFolder) == ado::Variant(true)) {
-      found = {FolderLookup::Kind::kFolder, fields.Value(kHref).ToString()};
+      found = {FolderLookup::Kind::kFolder, fields.Value(kHref).ToString(),
+               text::Trim(ValueOrEmpty(fields, kFolderAddress))};
     }
   } catch (const PlatformError& error) {
     if (error.Number() != platform::kErrItemNotFoundInCollection) throw;
@@ -202,10 +217,12 @@ std::string FreeDestination(ado::Connection& connection, const std::string& targ
   throw PlatformError(platform::kErrFileExists, "no free name for " + name + " in " + targetHref);
 }
 
-// Removes the marks that would make the sink act on the item again and moves
-// it under the first free name, all in one transaction; returns its new URL.
+// Removes the marks that would make the sink act on the item again, marks it
+// handled by its home folder, and moves it there under the first free name,
+// all in one transaction; returns its new URL.
 std::string MoveHome(ado::Connection& connection, const std::string& itemUrl,
-                     const std::string& targetHref) {
+                     const FolderLookup& home) {
+  const std::string& targetHref = home.href;
   connection.BeginTrans();
   try {
     ado::ConnectionRecord record;
@@ -218,6 +235,12 @@ std::string MoveHome(ado::Connection& connection, const std::string& itemUrl,
       } catch (const PlatformError& error) {
         if (error.Number() != platform::kErrItemNotFoundInCollection) throw;
       }
+    }
+    // The sink leaves an item whose handled marker holds an address alone,
+    // whatever rule matches it: a later save (a replication) cannot take the
+    // item out of its folder again.
+    if (home.address.find('@') != std::string::npos) {
+      fields.SetValue(kHandledMarker, ado::Variant(home.address));
     }
     fields.Update();
     const std::string name = LastSegment(itemUrl);
@@ -358,7 +381,7 @@ RestoreSummary QuarantineRestore::Restore(std::string_view folder,
           item.result = RestoreResult::kAlreadyHome;
         } else {
           item.destination = dryRun ? FreeDestination(connection, target.href, LastSegment(row.url))
-                                    : MoveHome(connection, row.url, target.href);
+                                    : MoveHome(connection, row.url, target);
           item.result = RestoreResult::kRestored;
         }
       } catch (const PlatformError& error) {

@@ -9,12 +9,14 @@
 // "<stem>-2<ext>", "<stem>-3<ext>", ... is used. Nothing is ever
 // overwritten, and the message bytes are not touched.
 //
-// The marks on a restored item: "Move to", "Forward to" and the handled
-// marker are removed, so that a later save of the item (a replication)
-// finds nothing to act on; "Originally delivered to" stays, so the item
-// still says where it came from, and a restore run on that folder leaves it
-// where it is ("already home"). Running a restore twice is therefore safe:
-// a restored item no longer sits in the quarantine folder.
+// The marks on a restored item: "Move to" and "Forward to" are removed, so
+// that a later save of the item finds nothing to carry out; the handled
+// marker becomes the e-mail address of the folder it returns to (removed
+// when the folder has none), which makes the sink leave the item alone on a
+// later save (a replication) whatever rule it matches; "Originally
+// delivered to" stays, so the item still says where it came from, and a
+// restore run on that folder leaves it where it is ("already home"). Running a restore twice is
+// therefore safe: a restored item no longer sits in the quarantine folder.
 //
 // Every item is restored in a transaction of its own: afterwards it is
 // either in its folder with the marks removed, or where it was, untouched.
