@@ -2,7 +2,8 @@
 # The main job on the simulated server, from nothing: build, create a sample
 # server, install the sink with the setup program and register it, write a
 # rule file, deliver the sample mail, run the SMTP service, and show what
-# became of every message.
+# became of every message; then check the rule file and put one quarantined
+# message back where it was delivered.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,3 +30,7 @@ sed "s|^Path=.*|Path=$root/pickup|" testdata/demo-rules.ini > "$root/sink/Quarve
 echo "== Delivering the sample mail"
 "$bin/quarvel-demo" --root "$root" --mail testdata/mail
 "$bin/quarvel-explain" lint --root "$root" "$root/sink/Quarvel.ini"
+
+echo "== Restoring one quarantined message to the folder it was delivered to"
+(cd "$root/sink" && "$bin/QuarvelSetup" --restore "Junk Mail/Quarantine" --match "Pre-approved")
+"$bin/exsim" ls Sales
