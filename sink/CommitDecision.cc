@@ -1,34 +1,19 @@
 #include "sink/CommitDecision.h"
 
+#include <utility>
+
+#include "common/MoveDestination.h"
 #include "sink/ItemProperties.h"
 
 namespace quarvel::sink {
 
 namespace {
 
-constexpr std::string_view kStoreRoot = "/Public Folders/";
-constexpr std::string_view kListedRoot = "/Public/";
-
 bool HasLineBreak(std::string_view value) {
   return value.find_first_of("\r\n") != std::string_view::npos;
 }
 
 }  // namespace
-
-std::string MoveDestinationFolder(std::string_view moveTo, std::string_view parentUrl,
-                                  std::size_t storeRootEnd) {
-  std::string folder;
-  if (const auto listed = moveTo.find(kListedRoot); listed == std::string_view::npos) {
-    folder = moveTo;
-  } else {
-    folder.assign(parentUrl.substr(0, storeRootEnd));
-    folder.append(moveTo.substr(listed + kListedRoot.size()));
-  }
-  // The item's name follows a "/"; a target written with its own would give
-  // "//", a name the store refuses. A lone "/" is no folder either way.
-  if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  return folder;
-}
 
 CommitDecision DecideCommit(const CommitMarks& marks, std::string_view parentUrl) {
   CommitDecision decision;
@@ -44,15 +29,16 @@ CommitDecision DecideCommit(const CommitMarks& marks, std::string_view parentUrl
                       "\" mark: its " + what + " mark is not acted on";
     return decision;
   }
-  const auto storeRoot = parentUrl.rfind(kStoreRoot);
-  if (storeRoot == std::string_view::npos) {
+  // The mapping finds the tree's root for a forward too: below no root the
+  // sink does nothing.
+  auto destination = sinkmarks::MoveDestinationFolder(marks.moveTo, parentUrl);
+  if (!destination) {
     decision.whyNot = "the item's folder is not below \"/Public Folders/\": nothing is done";
     return decision;
   }
   if (!marks.moveTo.empty()) {
     decision.action = CommitAction::kMove;
-    decision.destinationFolder =
-        MoveDestinationFolder(marks.moveTo, parentUrl, storeRoot + kStoreRoot.size());
+    decision.destinationFolder = std::move(*destination);
   } else {
     decision.action = CommitAction::kForward;
   }

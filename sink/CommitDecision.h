@@ -34,14 +34,6 @@ struct CommitDecision {
 // sender and the pickup directory (ForwardObstacle).
 [[nodiscard]] CommitDecision DecideCommit(const CommitMarks& marks, std::string_view parentUrl);
 
-// The folder a move target names, in the public folder tree that holds the
-// item: a target as the setup program lists it (root URL, "/Public/", folder
-// path) is mapped onto that tree; any other target stands as it is. One
-// trailing "/" names the folder itself. `storeRootEnd` is the offset just past
-// the last "/Public Folders/" in `parentUrl`.
-[[nodiscard]] std::string MoveDestinationFolder(std::string_view moveTo, std::string_view parentUrl,
-                                                std::size_t storeRootEnd);
-
 // Why a marked forward cannot be written to the pickup directory, or "" when
 // it can: no sender address, a line break in the sender or the target (it
 // would inject envelope lines), or no pickup directory in the rule file.

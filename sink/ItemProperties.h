@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "common/SinkMarks.h"
 #include "common/Text.h"
 
 namespace quarvel::sink {
@@ -21,24 +22,14 @@ inline constexpr std::string_view kSpamConfidenceLevel =
     "http://schemas.microsoft.com/mapi/proptag/0x40760003";
 inline constexpr std::string_view kSubject = "urn:schemas:httpmail:subject";
 inline constexpr std::string_view kFromEmail = "urn:schemas:httpmail:fromemail";
-// Holds the e-mail address of the folder that forwarded the item.
-inline constexpr std::string_view kHandledMarker =
-    "http://schemas.microsoft.com/mapi/id/{00062008-0000-0000-C000-000000000046}/0x8580";
-
-// The sink's own marks, custom string properties.
-inline constexpr std::string_view kOriginallyDeliveredTo = "Originally delivered to";
-inline constexpr std::string_view kMoveTo = "Move to";
-inline constexpr std::string_view kForwardTo = "Forward to";
-
-// The defined size, in characters, of the custom properties the sink creates.
-// The store refuses a longer value rather than cut it: a cut target would send
-// mail to the wrong place.
-inline constexpr std::size_t kCustomPropertySize = 256;
-
-// Whether the store can hold `value` in a custom property of the sink.
-[[nodiscard]] inline bool FitsCustomProperty(std::string_view value) {
-  return value.size() <= kCustomPropertySize || text::CharCount(value) <= kCustomPropertySize;
-}
+// The sink's marks (common, so that the rule checks and the setup program
+// read the same properties).
+using sinkmarks::FitsCustomProperty;
+using sinkmarks::kCustomPropertySize;
+using sinkmarks::kForwardTo;
+using sinkmarks::kHandledMarker;
+using sinkmarks::kMoveTo;
+using sinkmarks::kOriginallyDeliveredTo;
 
 inline constexpr std::string_view kPostClass = "IPM.POST";
 inline constexpr std::string_view kNoteClass = "IPM.Note";

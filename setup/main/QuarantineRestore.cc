@@ -8,6 +8,7 @@
 
 #include "common/HeaderMatching.h"
 #include "common/PatternCheck.h"
+#include "common/SinkMarks.h"
 #include "common/Text.h"
 #include "common/basParser.h"
 #include "platform/PlatformError.h"
@@ -22,12 +23,12 @@ namespace {
 namespace ado = platform::ado;
 using platform::PlatformError;
 
-// The sink's marks and the item properties a rule's condition reads.
-constexpr const char* kOriginallyDeliveredTo = "Originally delivered to";
-constexpr const char* kMoveTo = "Move to";
-constexpr const char* kForwardTo = "Forward to";
-constexpr const char* kHandledMarker =
-    "http://schemas.microsoft.com/mapi/id/{00062008-0000-0000-C000-000000000046}/0x8580";
+// The sink's marks (strings, for the store's field names), and the item
+// properties a rule's condition reads.
+const std::string kOriginallyDeliveredTo(sinkmarks::kOriginallyDeliveredTo);
+const std::string kMoveTo(sinkmarks::kMoveTo);
+const std::string kForwardTo(sinkmarks::kForwardTo);
+const std::string kHandledMarker(sinkmarks::kHandledMarker);
 constexpr const char* kSubject = "urn:schemas:httpmail:subject";
 constexpr const char* kSpamConfidenceLevel = "http://schemas.microsoft.com/mapi/proptag/0x40760003";
 constexpr const char* kTransportHeaders = "http://schemas.microsoft.com/mapi/proptag/0x007D001E";
@@ -229,9 +230,9 @@ std::string MoveHome(ado::Connection& connection, const std::string& itemUrl,
     record.Open(itemUrl, &connection, ado::adModeReadWrite, ado::adFailIfNotExists,
                 ado::adOpenRecordUnspecified, "", "");
     auto& fields = record.GetFields();
-    for (const char* mark : {kMoveTo, kForwardTo, kHandledMarker}) {
+    for (const std::string* mark : {&kMoveTo, &kForwardTo, &kHandledMarker}) {
       try {
-        fields.Delete(mark);
+        fields.Delete(*mark);
       } catch (const PlatformError& error) {
         if (error.Number() != platform::kErrItemNotFoundInCollection) throw;
       }

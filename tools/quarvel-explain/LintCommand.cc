@@ -41,13 +41,13 @@ std::optional<std::vector<std::string>> SinkFolders(const store::PublicStore& pu
   return folders;
 }
 
-void PrintText(const std::string& path, std::size_t ruleCount, const std::vector<Finding>& findings,
-               std::ostream& out) {
+void PrintText(const std::string& path, std::size_t ruleCount,
+               const std::vector<lint::Finding>& findings, std::ostream& out) {
   int errors = 0;
   for (const auto& finding : findings) {
-    out << "rule " << finding.rule << ": " << SeverityName(finding.severity) << ": "
+    out << "rule " << finding.rule << ": " << lint::SeverityName(finding.severity) << ": "
         << VisibleText(finding.message) << " [" << finding.code << "]\n";
-    if (finding.severity == Severity::kError) ++errors;
+    if (finding.severity == lint::Severity::kError) ++errors;
   }
   const auto warnings = static_cast<int>(findings.size()) - errors;
   const auto count = [](int n, const char* what) {
@@ -59,16 +59,16 @@ void PrintText(const std::string& path, std::size_t ruleCount, const std::vector
       << '\n';
 }
 
-void PrintJson(const std::string& path, std::size_t ruleCount, const std::vector<Finding>& findings,
-               std::ostream& out) {
+void PrintJson(const std::string& path, std::size_t ruleCount,
+               const std::vector<lint::Finding>& findings, std::ostream& out) {
   auto list = nlohmann::json::array();
   int errors = 0;
   for (const auto& finding : findings) {
     list.push_back({{"rule", finding.rule},
-                    {"severity", SeverityName(finding.severity)},
+                    {"severity", lint::SeverityName(finding.severity)},
                     {"code", finding.code},
                     {"message", finding.message}});
-    if (finding.severity == Severity::kError) ++errors;
+    if (finding.severity == lint::Severity::kError) ++errors;
   }
   const nlohmann::json document = {{"file", path},
                                    {"rules", ruleCount},
@@ -81,20 +81,20 @@ void PrintJson(const std::string& path, std::size_t ruleCount, const std::vector
 
 }  // namespace
 
-ServerFacts SimulatedServerFacts(exsim::SimulatedServer& server) {
-  ServerFacts facts;
+lint::ServerFacts SimulatedServerFacts(exsim::SimulatedServer& server) {
+  lint::ServerFacts facts;
   facts.folderUrl = server.FileUrl(store::StorePath{});
   facts.moveDestination = [&server](const std::string& url) {
     try {
       // Asked as the sink names the moved item, so that a destination the
       // store would refuse ("//" in it, a folder outside the tree) is missing.
       const auto folder = store::ParseStoreUrl(url + "/item.eml").Parent();
-      if (!server.Store().FolderExists(folder)) return FolderState::kMissing;
-      return server.Store().ReadFolder(folder).accessDenied ? FolderState::kAccessDenied
-                                                            : FolderState::kExists;
+      if (!server.Store().FolderExists(folder)) return lint::FolderState::kMissing;
+      return server.Store().ReadFolder(folder).accessDenied ? lint::FolderState::kAccessDenied
+                                                            : lint::FolderState::kExists;
     } catch (const platform::PlatformError& error) {
-      return error.Number() == platform::kErrAccessDenied ? FolderState::kAccessDenied
-                                                          : FolderState::kMissing;
+      return error.Number() == platform::kErrAccessDenied ? lint::FolderState::kAccessDenied
+                                                          : lint::FolderState::kMissing;
     }
   };
   facts.folderWithAddress = [&server](const std::string& address) -> std::optional<std::string> {
@@ -119,7 +119,7 @@ int RunLint(const LintOptions& options, std::ostream& out, std::ostream& err) {
     return kLintUnusable;
   }
   std::unique_ptr<exsim::SimulatedServer> server;
-  std::optional<ServerFacts> facts;
+  std::optional<lint::ServerFacts> facts;
   if (!options.serverRoot.empty()) {
     try {
       server = std::make_unique<exsim::SimulatedServer>(options.serverRoot);
@@ -131,13 +131,13 @@ int RunLint(const LintOptions& options, std::ostream& out, std::ostream& err) {
   }
   RuleFileReader file;
   file.Load(path);
-  const auto findings = LintRuleFile(file, facts ? &*facts : nullptr);
+  const auto findings = lint::LintRuleFile(file, facts ? &*facts : nullptr);
   if (options.json) {
     PrintJson(path, file.Rules().size(), findings, out);
   } else {
     PrintText(path, file.Rules().size(), findings, out);
   }
-  return HasErrors(findings) ? kLintErrors : kLintClean;
+  return lint::HasErrors(findings) ? kLintErrors : kLintClean;
 }
 
 }  // namespace quarvel::explain

@@ -1,5 +1,5 @@
 // `quarvel-explain lint`: what is wrong with a rule file before the sink meets
-// it. Prints LintRuleFile's findings, one line each or as one JSON object;
+// it. Prints lint::LintRuleFile's findings, one line each or as one JSON object;
 // with a simulated server, move targets are looked up among its folders and
 // forward targets among its folders' addresses and the sink's registrations.
 // Changes nothing anywhere. Single-threaded.
@@ -8,8 +8,8 @@
 #include <iosfwd>
 #include <string>
 
+#include "common/RuleLint.h"
 #include "tools/exsim/SimulatedServer.h"
-#include "tools/quarvel-explain/Lint.h"
 
 namespace quarvel::explain {
 
@@ -29,6 +29,6 @@ int RunLint(const LintOptions& options, std::ostream& out, std::ostream& err);
 // What the simulated server knows about rule targets. The facts refer to
 // `server`, which must outlive them. Store failures read as "not known" or
 // as a missing folder, never as an error.
-[[nodiscard]] ServerFacts SimulatedServerFacts(exsim::SimulatedServer& server);
+[[nodiscard]] lint::ServerFacts SimulatedServerFacts(exsim::SimulatedServer& server);
 
 }  // namespace quarvel::explain

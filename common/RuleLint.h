@@ -23,7 +23,7 @@
 
 #include "common/RuleFileReader.h"
 
-namespace quarvel::explain {
+namespace quarvel::lint {
 
 enum class Severity {
   kError,    // the rule never matches, or it matches and cannot act
@@ -100,4 +100,4 @@ struct ServerFacts {
 [[nodiscard]] std::string_view SeverityName(Severity severity);  // "error", "warning"
 [[nodiscard]] bool HasErrors(std::span<const Finding> findings);
 
-}  // namespace quarvel::explain
+}  // namespace quarvel::lint

@@ -1,4 +1,4 @@
-#include "tools/quarvel-explain/Lint.h"
+#include "common/RuleLint.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -11,14 +11,14 @@
 #include <unordered_map>
 
 #include "common/HeaderMatching.h"
+#include "common/MoveDestination.h"
 #include "common/PatternCheck.h"
+#include "common/SinkMarks.h"
 #include "common/Text.h"
 #include "common/basParser.h"
 #include "platform/smtp/PickupFile.h"
-#include "sink/CommitDecision.h"
-#include "sink/ItemProperties.h"
 
-namespace quarvel::explain {
+namespace quarvel::lint {
 
 namespace {
 
@@ -302,13 +302,14 @@ void CheckActionWord(const Rule& rule, Effect effect, RuleReport& report) {
 
 void CheckTarget(const Rule& rule, Effect effect, const ServerFacts* server, RuleReport& report) {
   if (effect == Effect::kDelete) return;
-  const std::string_view mark = effect == Effect::kMove ? sink::kMoveTo : sink::kForwardTo;
-  if (!sink::FitsCustomProperty(rule.target)) {
+  const std::string_view mark =
+      effect == Effect::kMove ? sinkmarks::kMoveTo : sinkmarks::kForwardTo;
+  if (!sinkmarks::FitsCustomProperty(rule.target)) {
     report.Error(code::kTargetTooLong,
                  "the target has " + std::to_string(text::CharCount(rule.target)) +
-                     " characters, more than the " + std::to_string(sink::kCustomPropertySize) +
-                     " the store keeps in the \"" + std::string(mark) +
-                     "\" mark: the store refuses it and the message stays");
+                     " characters, more than the " +
+                     std::to_string(sinkmarks::kCustomPropertySize) + " the store keeps in the \"" +
+                     std::string(mark) + "\" mark: the store refuses it and the message stays");
     return;
   }
   if (rule.target.find_first_of("\r\n") != npos) return;  // said already
@@ -339,13 +340,11 @@ void CheckTarget(const Rule& rule, Effect effect, const ServerFacts* server, Rul
 
   if (server == nullptr || !server->moveDestination) return;
   // The commit phase's own mapping, from a folder of the server's tree.
-  sink::CommitMarks marks;
-  marks.messageClass = "IPM.NOTE";
-  marks.deliveredTo = server->folderUrl;
-  marks.moveTo = text::Trim(rule.target);
-  const auto decision = sink::DecideCommit(marks, server->folderUrl);
-  if (decision.action != sink::CommitAction::kMove) return;
-  const auto& destination = decision.destinationFolder;
+  // The sink reads the mark trimmed, and a blank one is no mark.
+  const std::string moveTo = text::Trim(rule.target);
+  const auto found = sinkmarks::MoveDestinationFolder(moveTo, server->folderUrl);
+  if (moveTo.empty() || !found) return;
+  const std::string& destination = *found;
   switch (server->moveDestination(destination)) {
     case FolderState::kExists:
       break;
@@ -606,4 +605,4 @@ bool HasErrors(std::span<const Finding> findings) {
                      [](const Finding& finding) { return finding.severity == Severity::kError; });
 }
 
-}  // namespace quarvel::explain
+}  // namespace quarvel::lint

@@ -1,7 +1,7 @@
 // The rule checks: each finding on a small rule list that has it, and none
 // on rules that are sound. A claim that a rule never matches or never decides
 // is also checked against the sink's own condition test.
-#include "tools/quarvel-explain/Lint.h"
+#include "common/RuleLint.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 #include "common/Text.h"
 #include "common/basParser.h"
 
-namespace quarvel::explain {
+namespace quarvel::lint {
 namespace {
 
 using Code = std::string_view;
@@ -449,4 +449,4 @@ TEST(LintRuleFileTest, RuleFindingsComeWithTheGap) {
 }
 
 }  // namespace
-}  // namespace quarvel::explain
+}  // namespace quarvel::lint
