@@ -600,6 +600,12 @@ std::string_view SeverityName(Severity severity) {
   return severity == Severity::kError ? "error" : "warning";
 }
 
+std::string FindingLine(const Finding& finding) {
+  return "rule " + std::to_string(finding.rule) + ": " +
+         std::string(SeverityName(finding.severity)) + ": " + finding.message + " [" +
+         std::string(finding.code) + "]";
+}
+
 bool HasErrors(std::span<const Finding> findings) {
   return std::any_of(findings.begin(), findings.end(),
                      [](const Finding& finding) { return finding.severity == Severity::kError; });

@@ -98,6 +98,9 @@ struct ServerFacts {
 [[nodiscard]] std::optional<std::string> PatternProblem(std::string_view value);
 
 [[nodiscard]] std::string_view SeverityName(Severity severity);  // "error", "warning"
+// One finding as a line for a person, without a line break:
+//   rule 4: error: the comparison group "{=5}" ... [bad-comparison]
+[[nodiscard]] std::string FindingLine(const Finding& finding);
 [[nodiscard]] bool HasErrors(std::span<const Finding> findings);
 
 }  // namespace quarvel::lint

@@ -178,6 +178,9 @@ TEST_F(QuarvelSetupTest, RulesAreListedAsTheWindowShowsThem) {
             "Display Name\n"
             "1  Subject: [SPAM]              move to  http://MAIL01/Public/Junk Mail  Junk Mail\n"
             "2  SCL value is greater than 6  delete   <NULL>\n"
+            "rule 3: warning: there is no rule 3 (ConditionHeader3, ConditionValue3, Action3 and "
+            "Target3 are missing or empty): the sink stops reading there and never reads rule 4 "
+            "[numbering-gap]\n"
             "Pickup directory: " +
                 pickup + "\n");
   // Loading took the server's pickup directory as the default, as the window does.
@@ -189,6 +192,7 @@ TEST_F(QuarvelSetupTest, RulesAreListedAsTheWindowShowsThem) {
       << run.out;
   EXPECT_NE(run.out.find("\"pickupDirectory\": \"" + pickup + "\""), std::string::npos);
   EXPECT_EQ(run.out.find("X-Spam-Flag"), std::string::npos) << "a rule beyond the gap was listed";
+  EXPECT_NE(run.out.find("\"code\": \"numbering-gap\""), std::string::npos) << run.out;
 }
 
 TEST_F(QuarvelSetupTest, ThePickupDirectoryIsShownAndChangedThroughTheWindowsRoutines) {

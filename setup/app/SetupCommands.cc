@@ -167,8 +167,8 @@ std::string TableText(const std::string& value) {
   return shown;
 }
 
-void PrintRuleTable(const std::vector<RuleRow>& rows, const std::string& pickup,
-                    std::ostream& out) {
+void PrintRuleTable(const std::vector<RuleRow>& rows, const std::vector<lint::Finding>& findings,
+                    const std::string& pickup, std::ostream& out) {
   using Line = std::array<std::string, 5>;
   std::vector<Line> lines = {
       {"#", "Condition", "Action", "Target URL or E-mail Address", "Target Display Name"}};
@@ -196,10 +196,13 @@ void PrintRuleTable(const std::vector<RuleRow>& rows, const std::string& pickup,
       out << text << '\n';
     }
   }
+  for (const lint::Finding& finding : findings)
+    out << TableText(lint::FindingLine(finding)) << '\n';
   out << "Pickup directory: " << (pickup.empty() ? "(none)" : TableText(pickup)) << '\n';
 }
 
-void PrintRuleJson(const std::vector<RuleRow>& rows, const std::string& pickup, std::ostream& out) {
+void PrintRuleJson(const std::vector<RuleRow>& rows, const std::vector<lint::Finding>& findings,
+                   const std::string& pickup, std::ostream& out) {
   nlohmann::json rules = nlohmann::json::array();
   for (const RuleRow& row : rows) {
     rules.push_back({{"condition", row.condition},
@@ -207,7 +210,15 @@ void PrintRuleJson(const std::vector<RuleRow>& rows, const std::string& pickup, 
                      {"target", row.target},
                      {"displayName", row.displayName}});
   }
-  const nlohmann::json document = {{"rules", std::move(rules)}, {"pickupDirectory", pickup}};
+  nlohmann::json found = nlohmann::json::array();
+  for (const lint::Finding& finding : findings) {
+    found.push_back({{"rule", finding.rule},
+                     {"severity", lint::SeverityName(finding.severity)},
+                     {"code", finding.code},
+                     {"message", finding.message}});
+  }
+  const nlohmann::json document = {
+      {"rules", std::move(rules)}, {"findings", std::move(found)}, {"pickupDirectory", pickup}};
   // Bytes that are not UTF-8 show as U+FFFD rather than stop the output.
   out << document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
 }
@@ -221,11 +232,12 @@ int RunRuleList(const CommandContext& context, bool json) {
     SetupProgram& program = headless.Program();
     program.Rules().LoadRules();
     const auto rows = program.Rules().Rows();
+    const auto& findings = program.Rules().Findings();
     const std::string& pickup = program.Form().ComboPickUp.Text();
     if (json) {
-      PrintRuleJson(rows, pickup, context.out);
+      PrintRuleJson(rows, findings, pickup, context.out);
     } else {
-      PrintRuleTable(rows, pickup, context.out);
+      PrintRuleTable(rows, findings, pickup, context.out);
     }
   }
   headless.Exit();
@@ -409,7 +421,8 @@ int RunAddRule(const CommandContext& context, const AddRuleOptions& options) {
     added = rows.size() == before + 1;
     if (added) {
       context.out << "Rule " << rows.size() << " added.\n";
-      PrintRuleTable(rows, program.Form().ComboPickUp.Text(), context.out);
+      PrintRuleTable(rows, program.Rules().Findings(), program.Form().ComboPickUp.Text(),
+                     context.out);
     } else {
       context.err << "QuarvelSetup: no rule was added\n";
     }

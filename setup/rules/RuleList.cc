@@ -12,6 +12,7 @@
 #include "setup/main/StatusDisplay.h"
 #include "setup/rules/RuleEditor.h"
 #include "setup/rules/RuleFileAccess.h"
+#include "setup/rules/RuleFindings.h"
 #include "setup/rules/frmAddEdit.h"
 
 namespace quarvel::setup {
@@ -78,6 +79,8 @@ void RuleList::LoadRules() {
            0);
   }
   pickup_.ShowStored(std::move(stored.pickupPath));
+  findings_ = RuleFileFindings(context_.state.sRuleFilePath);
+  ShowRuleFindings(context_.form.ListView2, findings_);
   UpdateRuleButtons();
 }
 

@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "common/RuleLint.h"
 #include "setup/main/SetupContext.h"
 #include "setup/main/WindowRoutines.h"
 #include "setup/rules/RuleDisplayText.h"
@@ -86,6 +87,9 @@ class RuleList {
 
   // The rows as the list holds them, in order.
   [[nodiscard]] std::vector<RuleRow> Rows() const;
+  // What the rule checks found in the rule file at the last load, as the
+  // list shows them (RuleFindings).
+  [[nodiscard]] const std::vector<lint::Finding>& Findings() const { return findings_; }
 
  private:
   // Moves the selected row from position `from` to `to` and stores the list.
@@ -97,6 +101,7 @@ class RuleList {
   const SetupContext& context_;
   WindowRoutines& routines_;
   PickupDirectory& pickup_;
+  std::vector<lint::Finding> findings_;
 };
 
 }  // namespace quarvel::setup

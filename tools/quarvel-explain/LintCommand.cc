@@ -45,8 +45,7 @@ void PrintText(const std::string& path, std::size_t ruleCount,
                const std::vector<lint::Finding>& findings, std::ostream& out) {
   int errors = 0;
   for (const auto& finding : findings) {
-    out << "rule " << finding.rule << ": " << lint::SeverityName(finding.severity) << ": "
-        << VisibleText(finding.message) << " [" << finding.code << "]\n";
+    out << VisibleText(lint::FindingLine(finding)) << '\n';
     if (finding.severity == lint::Severity::kError) ++errors;
   }
   const auto warnings = static_cast<int>(findings.size()) - errors;
