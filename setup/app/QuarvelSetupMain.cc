@@ -146,7 +146,10 @@ int main(int argc, char** argv) {
   matchOption->needs(restoreOption);
   headerOption->needs(matchOption);
   dryRunFlag->needs(restoreOption);
-  restoreOption->excludes(rulesFlag)->excludes(pickupOption)->excludes(addRuleOption);
+  restoreOption->excludes(rulesFlag)
+      ->excludes(pickupOption)
+      ->excludes(addRuleOption)
+      ->excludes(reportFlag);
   bool batchFlag = false;
   app.add_flag("-b", batchFlag, "batch mode (also /b, or -b followed by anything)");
   bool install = false;

@@ -280,6 +280,7 @@ TEST_F(RestoreTest, WhatIsNoFolderOrNoConditionStopsBeforeAnythingIsDone) {
       {"--match x", "--match requires --restore"},
       {"--restore 'Junk Mail' --header Subject", "--header requires --match"},
       {"--restore 'Junk Mail' --rules", "excludes"},
+      {"--restore 'Junk Mail' --report", "excludes"},
       {"-b --restore 'Junk Mail'", "cannot be combined"},
   };
   for (const auto& refusal : refusals) {
