@@ -86,13 +86,29 @@ def excepted(path, header):
     return any(re.search(f, path) and re.search(h, header) for f, h, _ in EXCEPTIONS)
 
 
+def source_files(root):
+    """The C++ files git knows; outside a git checkout, those in the tree."""
+    try:
+        return subprocess.run(
+            ["git", "-C", root, "ls-files", "*.h", "*.cc", "*.hpp", "*.cpp"],
+            check=True,
+            capture_output=True,
+            text=True,
+        ).stdout.split()
+    except (OSError, subprocess.CalledProcessError):
+        files = []
+        for folder, subfolders, names in os.walk(root):
+            # Build trees and hidden folders hold no sources of ours.
+            subfolders[:] = [d for d in subfolders if not d.startswith(("build", "."))]
+            relative = os.path.relpath(folder, root)
+            for name in names:
+                if name.endswith((".h", ".cc", ".hpp", ".cpp")):
+                    files.append(os.path.normpath(os.path.join(relative, name)))
+        return sorted(files)
+
+
 def check(root):
-    files = subprocess.run(
-        ["git", "-C", root, "ls-files", "*.h", "*.cc", "*.hpp", "*.cpp"],
-        check=True,
-        capture_output=True,
-        text=True,
-    ).stdout.split()
+    files = source_files(root)
     top_folders = {f.split("/")[0] + "/" for f in files if "/" in f}
     problems = []
     for path in files:
