@@ -16,12 +16,14 @@ else
   mapfile -t files < <(git ls-files '*.h' '*.cc')
 fi
 
-unformatted=()
-for file in "${files[@]}"; do
-  if ! "$clang_format" --style=file --dry-run --Werror "$file" > /dev/null 2>&1; then
-    unformatted+=("$file")
-  fi
-done
+# One clang-format per file, on every core; each prints the names that differ.
+mapfile -t unformatted < <(
+  printf '%s\0' "${files[@]}" |
+    xargs -0 -n 16 -P "$(nproc)" sh -c '
+      for file; do
+        "$0" --style=file --dry-run --Werror "$file" > /dev/null 2>&1 || echo "$file"
+      done' "$clang_format" |
+    sort)
 
 if [ ${#unformatted[@]} -gt 0 ]; then
   printf '%s\n' "${unformatted[@]}"
