@@ -4,7 +4,9 @@
 The layers follow the folder layout: common/ is the bottom and includes only
 itself; the platform's stand-ins build on common/; the sink reaches the
 platform only through the platform's interfaces (never a stand-in's
-implementation); the setup program reaches neither the sink nor the tools.
+implementation); the setup program reaches the stand-ins through their
+interfaces (setup/app, which wires them together, excepted) and neither the
+sink nor the tools.
 Tools, benchmarks and fuzz targets may include anything. No product file
 includes a test double (in-memory and failing implementations, test support).
 
@@ -29,10 +31,31 @@ PLATFORM_INTERFACES = re.compile(
 
 ANY = re.compile(r".*")
 
+# Set by check(): the repository being checked.
+ROOT = "."
+
 
 def under(*prefixes):
     return re.compile("^(" + "|".join(re.escape(p) for p in prefixes) + ")")
 
+
+def stand_in_interface(header):
+    """A stand-in's header with no implementation file of its own beside it:
+    the interface (or plain values) a program reaches that stand-in through."""
+    if not re.match(r"^platform/(store|complus|directory|host|metabase|smtp)/.*\.h$", header):
+        return False
+    return not os.path.exists(os.path.join(ROOT, header[: -len(".h")] + ".cc"))
+
+
+# The setup program's window logic works with the data layer's objects and
+# the control models themselves, and with every other stand-in through its
+# interfaces (only setup/app, which wires the stand-ins together, sees them).
+SETUP_PLATFORM = [
+    under("common/", "setup/", "platform/com/", "platform/events/", "platform/cdo/"),
+    under("platform/ado/", "platform/controls/"),
+    re.compile(r"^platform/[^/]+\.h$"),
+    stand_in_interface,
+]
 
 # Which headers the files under a folder may include; the longest matching
 # folder decides.
@@ -40,12 +63,19 @@ LAYERS = {
     "common/": [under("common/")],
     "platform/": [under("common/", "platform/")],
     "sink/": [under("common/", "sink/"), PLATFORM_INTERFACES],
-    "setup/": [under("common/", "platform/", "setup/")],
+    "setup/": SETUP_PLATFORM,
+    "setup/app/": [under("common/", "platform/", "setup/")],
     # Shared by both windows: the controls, and nothing of either window.
     "setup/ui/": [under("common/", "platform/controls/", "setup/ui/")],
     "tools/": [ANY],
     "bench/": [ANY],
     "fuzz/": [ANY],
+}
+
+# Tests may reach further than the code they test: they build the stand-ins
+# that the code under test only sees through interfaces.
+TEST_LAYERS = {
+    "setup/": [under("common/", "platform/", "setup/")],
 }
 
 # Crossings that are true, each with its reason: (file pattern, header pattern, why).
@@ -59,6 +89,18 @@ EXCEPTIONS = [
         r"^setup/.*_test(_support)?\.(cc|h)$",
         r"^tools/(exsim|quarvel-explain)/",
         "the setup program's tests stand up the simulated server and ask the dry run",
+    ),
+    (
+        r"^setup/main/MainWindow\.cc$",
+        r"^platform/(directory/DirectoryProvider|store/provider/StoreSession)\.h$",
+        "the providers' names (kDirectoryProviderName, kStoreProviderName) are defined "
+        "beside the providers, not in an interface header",
+    ),
+    (
+        r"^setup/discovery/ServerPaths\.cc$",
+        r"^platform/store/provider/ServerConfig\.h$",
+        "the store's status and folder tree type values (kStoreMounted, kTreeMapi) are "
+        "defined beside the server configuration, not in ManagementObjects.h",
     ),
 ]
 
@@ -107,7 +149,13 @@ def source_files(root):
         return sorted(files)
 
 
+def allowed(rule, header):
+    return rule(header) if callable(rule) else bool(rule.search(header))
+
+
 def check(root):
+    global ROOT
+    ROOT = root
     files = source_files(root)
     top_folders = {f.split("/")[0] + "/" for f in files if "/" in f}
     problems = []
@@ -128,8 +176,11 @@ def check(root):
                 if TEST_DOUBLE.search(header) and not is_test_code(path) and layer != "bench/":
                     problems.append(f"{where}: product code includes a test double")
                     continue
-                if layer and not any(rule.search(header) for rule in LAYERS[layer]):
-                    problems.append(f"{where}: {layer} may not include this layer")
+                rules = LAYERS.get(layer, [])
+                if is_test_code(path):
+                    rules = TEST_LAYERS.get(layer, rules)
+                if layer and not any(allowed(rule, header) for rule in rules):
+                    problems.append(f"{where}: {layer} may not include this header")
     return problems
 
 
