@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev fonts-dejavu-core  # the setup program's windows and their font
   xvfb xauth                      # tools/screenshots.sh draws them on a virtual display
   time                            # CPU time and peak memory in bench/eval_bench.sh
+  python3 clang-format            # CI's include-layer and format checks
 )
 [ "${QUARVEL_WITH_FUZZ:-0}" = 1 ] && packages+=(libclang-rt-14-dev)
 

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what the build needs, configures, builds and runs every test.
+# Arguments go to the configure step (CI passes -DQUARVEL_WERROR=ON).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
-cmake --preset default
+cmake --preset default "$@"
 cmake --build --preset default
 ctest --preset default -j "$(nproc)"

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <ostream>
 
 #include "common/Text.h"
@@ -17,9 +18,9 @@
 #include "platform/store/StoreUrl.h"
 #include "sink/CommitDecision.h"
 #include "sink/ItemProperties.h"
-#include "sink/MemoryStore.h"
 #include "sink/QuarvelModule.h"
 #include "tools/exsim/SimulatedServer.h"
+#include "tools/quarvel-explain/DryRunStore.h"
 #include "tools/quarvel-explain/ExplainCommands.h"
 
 namespace quarvel::explain {
@@ -37,13 +38,11 @@ constexpr const char* kDefaultFolderUrl =
 
 constexpr long kDelivered = platform::EVT_IS_DELIVERED | platform::EVT_NEW_ITEM;
 
-std::string Property(const sink::MemoryStore& store, const std::string& item,
-                     std::string_view name) {
+std::string Property(const DryRunStore& store, const std::string& item, std::string_view name) {
   return store.Property(item, std::string(name)).value_or("");
 }
 
-std::string Trimmed(const sink::MemoryStore& store, const std::string& item,
-                    std::string_view name) {
+std::string Trimmed(const DryRunStore& store, const std::string& item, std::string_view name) {
   return text::Trim(Property(store, item, name));
 }
 
@@ -61,9 +60,9 @@ std::string MissingMarkReason(std::string_view mark, std::string_view what,
 
 // Says what the commit phase does with the marks the begin phase left on the
 // in-memory copy, through the commit phase's own decisions.
-void DescribeCommit(const sink::MemoryStore& store, const std::string& url,
-                    const std::string& folder, BeginAction begun, const std::string& ruleTarget,
-                    const EvalOptions& options, Evaluation& evaluation) {
+void DescribeCommit(const DryRunStore& store, const std::string& url, const std::string& folder,
+                    BeginAction begun, const std::string& ruleTarget, const EvalOptions& options,
+                    Evaluation& evaluation) {
   sink::CommitMarks marks;
   marks.messageClass = text::UpperCase(Trimmed(store, url, sink::kMessageClassRead));
   marks.deliveredTo = Trimmed(store, url, sink::kOriginallyDeliveredTo);
@@ -132,8 +131,8 @@ void DescribeCommit(const sink::MemoryStore& store, const std::string& url,
 // record of every rule when verbose, and reads what it did from the copy.
 // `rules` are loaded into this thread's state first; without them, the state
 // holds them already (a run over many messages loads them once).
-Evaluation Evaluate(const RuleFileReader* rules, const std::string& name,
-                    sink::MemoryStore::Item item, const EvalOptions& options) {
+Evaluation Evaluate(const RuleFileReader* rules, const std::string& name, DryRunStore::Item item,
+                    const EvalOptions& options) {
   const auto folder =
       options.folderUrl.empty() ? std::string(kDefaultFolderUrl) : options.folderUrl;
   const auto url = folder + "/item.eml";
@@ -147,7 +146,7 @@ Evaluation Evaluate(const RuleFileReader* rules, const std::string& name,
     const auto found = item.properties.find(std::string(sink::kMessageClassRead));
     return found == item.properties.end() ? std::string() : found->second;
   }()));
-  sink::MemoryStore store;
+  DryRunStore store;
   store.AddFolder(folder, options.folderAddress);
   store.PutItem(url, std::move(item));
 
@@ -294,10 +293,9 @@ class Progress {
 
 namespace {
 
-sink::MemoryStore::Item StoredItem(
-    const std::string& message,
-    const std::vector<std::pair<std::string, std::string>>& properties) {
-  sink::MemoryStore::Item item;
+DryRunStore::Item StoredItem(const std::string& message,
+                             const std::vector<std::pair<std::string, std::string>>& properties) {
+  DryRunStore::Item item;
   item.message = message;
   for (const auto& [property, value] : properties) item.properties[property] = value;
   return item;
@@ -305,11 +303,11 @@ sink::MemoryStore::Item StoredItem(
 
 // The item as delivery would store it. The rules never read the body, and
 // the commit phase's message stream is not run here: no message text.
-sink::MemoryStore::Item DeliveredItem(const std::string& message, const EvalOptions& options) {
+DryRunStore::Item DeliveredItem(const std::string& message, const EvalOptions& options) {
   platform::store::DeliveryFacts facts;
   facts.messageClass = options.messageClass;
   facts.spamConfidenceLevel = options.spamConfidenceLevel;
-  sink::MemoryStore::Item item;
+  DryRunStore::Item item;
   for (auto& [property, value] : platform::store::DeriveMessageProperties(message, facts)) {
     item.properties.emplace(property, value.ToString());
   }

@@ -12,7 +12,7 @@
 
 #include <functional>
 #include <iosfwd>
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 // objects (ManagementObjects.h), walks them, and asks the store provider
 // which store holds a URL (its StoreGuidFromUrl).
 //
-// Implementations: ServerConfigDiscovery (a ServerConfig held in memory),
+// Implementations: ServerConfigDiscovery (a ServerConfig held in memory, for tests),
 // ServerFileDiscovery (the stand-in server's server.json) and
 // FailingServerDiscovery (a wrapper that fails a chosen call). Failures are
 // PlatformError. Used by one thread at a time; the objects made must not

@@ -13,7 +13,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/store/provider/ServerConfigDiscovery.h"
+#include "platform/store/provider/ServerConfig.h"
+#include "platform/store/provider/ServerDiscovery.h"
 
 namespace quarvel::platform::store {
 
@@ -32,10 +33,10 @@ class ServerFileDiscovery : public ServerDiscovery {
   [[nodiscard]] std::string StoreGuidFromUrl(const std::string& url) override;
 
  private:
-  ServerConfigDiscovery& Loaded();
+  const ServerConfig& Loaded();
 
   std::filesystem::path file_;
-  std::optional<ServerConfigDiscovery> loaded_;
+  std::optional<ServerConfig> loaded_;
 };
 
 }  // namespace quarvel::platform::store

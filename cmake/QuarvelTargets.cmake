@@ -1,0 +1,101 @@
+# Test-only targets and the check that keeps them out of what ships.
+#
+# Tests, their support libraries and the test doubles (in-memory and failing
+# implementations of the platform's interfaces) are marked QUARVEL_TEST_ONLY.
+# quarvel_check_products() stops the configuration when a product reaches
+# one of them, or compiles a test double's source, through any link.
+
+# Source files that are test doubles or tests by their names.
+set(QUARVEL_TEST_SOURCE_PATTERN
+    "(^|/)((Memory|InMemory|Failing|Fake|Scripted)[A-Z][A-Za-z]*|ServerConfigDiscovery|[A-Za-z]*_test[A-Za-z_]*)\\.(cc|h)$")
+
+function(quarvel_test_only)
+  set_target_properties(${ARGN} PROPERTIES QUARVEL_TEST_ONLY TRUE)
+endfunction()
+
+# Adds a GoogleTest executable built from the given sources and registers its cases with CTest.
+function(quarvel_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
+  quarvel_test_only(${name})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)
+endfunction()
+
+# A library of test doubles (or other test support): built only when a test
+# or benchmark needs it, never linked into a product.
+function(quarvel_test_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC EXCLUDE_FROM_ALL ${ARG_SOURCES})
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  quarvel_test_only(${name})
+endfunction()
+
+# The targets `target` links, directly or through any of its libraries.
+function(_quarvel_linked_targets target out)
+  set(pending ${target})
+  set(seen)
+  while(pending)
+    list(POP_FRONT pending current)
+    if(current IN_LIST seen)
+      continue()
+    endif()
+    list(APPEND seen ${current})
+    get_target_property(imported ${current} IMPORTED)
+    if(imported)
+      continue()
+    endif()
+    get_target_property(type ${current} TYPE)
+    set(links)
+    if(NOT type STREQUAL "INTERFACE_LIBRARY")
+      get_target_property(direct ${current} LINK_LIBRARIES)
+      if(direct)
+        list(APPEND links ${direct})
+      endif()
+    endif()
+    get_target_property(interface ${current} INTERFACE_LINK_LIBRARIES)
+    if(interface)
+      list(APPEND links ${interface})
+    endif()
+    foreach(link IN LISTS links)
+      # A static library's private links arrive as $<LINK_ONLY:name>.
+      string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" link "${link}")
+      if(TARGET ${link})
+        get_target_property(aliased ${link} ALIASED_TARGET)
+        if(aliased)
+          set(link ${aliased})
+        endif()
+        list(APPEND pending ${link})
+      endif()
+    endforeach()
+  endwhile()
+  set(${out} ${seen} PARENT_SCOPE)
+endfunction()
+
+function(quarvel_check_products)
+  set(problems)
+  foreach(product IN LISTS ARGN)
+    _quarvel_linked_targets(${product} linked)
+    foreach(target IN LISTS linked)
+      get_target_property(testOnly ${target} QUARVEL_TEST_ONLY)
+      if(testOnly)
+        list(APPEND problems "${product} links the test-only target ${target}")
+      endif()
+      get_target_property(imported ${target} IMPORTED)
+      if(imported)
+        continue()
+      endif()
+      get_target_property(sources ${target} SOURCES)
+      foreach(source IN LISTS sources)
+        if(source MATCHES "${QUARVEL_TEST_SOURCE_PATTERN}")
+          list(APPEND problems "${product} compiles the test code ${source} (in ${target})")
+        endif()
+      endforeach()
+    endforeach()
+  endforeach()
+  if(problems)
+    list(JOIN problems "\n  " text)
+    message(FATAL_ERROR "A product target reaches test code:\n  ${text}")
+  endif()
+endfunction()
