@@ -1,12 +1,12 @@
 #include "sink/SinkServices.h"
 
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <random>
-#include <unistd.h>
 
 #include "platform/PlatformError.h"
 
@@ -57,12 +57,13 @@ SinkServices SystemServices() {
     return std::uniform_int_distribution<std::uint64_t>(1, kMaxPickupRandom)(ThreadGenerator());
   };
   services.newGuid = []() -> std::optional<Guid> {
-    // A random (version 4) GUID, from the system's entropy source.
-    std::random_device entropy;
+    // A random (version 4) GUID. The thread's generator is seeded from the
+    // system's entropy source once: asking that source for every moved item
+    // cost a twentieth of a delivery.
     std::array<std::uint8_t, 16> bytes{};
-    for (std::size_t i = 0; i < bytes.size(); i += 4) {
-      const auto word = entropy();
-      for (std::size_t j = 0; j < 4; ++j) bytes[i + j] = static_cast<std::uint8_t>(word >> (8 * j));
+    for (std::size_t i = 0; i < bytes.size(); i += 8) {
+      const std::uint64_t word = ThreadGenerator()();
+      for (std::size_t j = 0; j < 8; ++j) bytes[i + j] = static_cast<std::uint8_t>(word >> (8 * j));
     }
     bytes[6] = static_cast<std::uint8_t>((bytes[6] & 0x0F) | 0x40);
     bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80);

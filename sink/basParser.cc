@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "common/PatternCheck.h"
 #include "common/Text.h"
 
 // Every rule's condition is tested for every message, and most tests fail, so
@@ -77,35 +78,13 @@ std::size_t Find(const Chars& chars, char32_t wanted, std::size_t from) {
   return npos;
 }
 
-std::string ToUtf8(char32_t c) { return text::EncodeUtf8(std::u32string_view(&c, 1)); }
-
 // Throws PatternError for the first invalid "[list]" (no closing "]", or a
 // descending range). Run before any matching, so that an invalid pattern throws
 // whatever the value is, not only when matching happens to reach the bad part.
 template <typename Chars>
 void CheckPattern(const Chars& pattern) {
-  for (std::size_t i = Find(pattern, U'[', 0); i != npos; i = Find(pattern, U'[', i + 1)) {
-    const std::size_t close = Find(pattern, U']', i + 1);
-    if (close == npos) {
-      throw PatternError("invalid pattern: '[' at character " + std::to_string(i + 1) +
-                         " has no closing ']'");
-    }
-    std::size_t pos = i + 1;
-    if (pos < close && pattern[pos] == U'!') ++pos;
-    while (pos < close) {
-      if (pos + 2 < close && pattern[pos + 1] == U'-') {
-        const char32_t low = pattern[pos];
-        const char32_t high = pattern[pos + 2];
-        if (low > high) {
-          throw PatternError("invalid pattern: range '" + ToUtf8(low) + "-" + ToUtf8(high) +
-                             "' at character " + std::to_string(pos + 1) + " is descending");
-        }
-        pos += 3;
-      } else {
-        ++pos;
-      }
-    }
-    i = close;  // A "[" inside the list is one of its characters.
+  if (std::optional<std::string> problem = quarvel::pattern::LikeListProblem(pattern)) {
+    throw PatternError(*problem);
   }
 }
 
@@ -257,34 +236,10 @@ class PatternBuffer {
   std::string heap_;
 };
 
-// True when "{*}" or "{?}" starts at `i`.
-bool IsBracedWildcardAt(std::string_view pattern, std::size_t i) {
-  return i + 2 < pattern.size() && pattern[i] == '{' &&
-         (pattern[i + 1] == '*' || pattern[i + 1] == '?') && pattern[i + 2] == '}';
-}
-
-// Whether "{*}" or "{?}" occurs at or after `from`, the first "{" of the pattern.
-bool HasBracedWildcard(std::string_view pattern, std::size_t from) {
-  for (std::size_t i = from; i != npos; i = FindAny(pattern, "{", i + 1)) {
-    if (IsBracedWildcardAt(pattern, i)) return true;
-  }
-  return false;
-}
-
-// Turns "{*}" and "{?}" into Like's "*" and "?". One pass does it: the two
-// never overlap, and a replacement never forms a new one.
+// Turns "{*}" and "{?}" into Like's "*" and "?".
 std::string_view RewriteWildcards(std::string_view pattern, PatternBuffer& buffer) {
   char* const out = buffer.Reserve(pattern.size());
-  std::size_t n = 0;
-  for (std::size_t i = 0; i < pattern.size(); ++i) {
-    if (IsBracedWildcardAt(pattern, i)) {
-      out[n++] = pattern[i + 1];
-      i += 2;
-    } else {
-      out[n++] = pattern[i];
-    }
-  }
-  return {out, n};
+  return {out, quarvel::pattern::RewriteWildcards(pattern, out)};
 }
 
 bool IsNumberChar(char c) {
@@ -461,7 +416,7 @@ bool MatchPattern(std::string_view value_in, std::string_view pattern_in) {
   std::size_t open = FindAny(pattern, "{");
   if (open == npos) return false;
   PatternBuffer buffer;
-  const bool wildcard = HasBracedWildcard(pattern, open);
+  const bool wildcard = quarvel::pattern::HasBracedWildcard(pattern, open);
   if (wildcard) {
     pattern = RewriteWildcards(pattern, buffer);
     open = FindAny(pattern, "{");

@@ -4,8 +4,11 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "common/PatternCheck.h"
 
 namespace quarvel::sink {
 namespace {
@@ -108,6 +111,22 @@ TEST(ConditionHoldsTest, InvalidWildcardThrowsEvenWhenGroupFails) {
   // The group fails on "5", but the pattern is still bad and must be reported.
   EXPECT_THROW((void)ConditionHolds("5", "{>9}[{*}"), PatternError);
   EXPECT_THROW((void)ConditionHolds("no number", "x{>9}[{*}"), PatternError);
+}
+
+// The setup program checks values with the shared syntax check before it
+// saves them; it must refuse exactly what the matcher refuses, in its words.
+TEST(ConditionHoldsTest, TheSharedCheckRefusesExactlyWhatTheMatcherRefuses) {
+  for (const char* pattern :
+       {"[{*}", "[z-a]{?}", "{>9}[{*}", "x{>9}[{*}", "[a-z]{*}", "[abc", "{*}[!É-a]", "{?}[ä-ö]x",
+        "  {*}[b-a]  ", "{>3.9 <11.1}", "Spam:", "{*}[[]{*}", "\xFF{*}[", "[{?]"}) {
+    std::optional<std::string> thrown;
+    try {
+      (void)MatchPattern("value", pattern);
+    } catch (const PatternError& error) {
+      thrown = error.what();
+    }
+    EXPECT_EQ(pattern::ConditionPatternProblem(pattern), thrown) << pattern;
+  }
 }
 
 TEST(ConditionMatchPatternTest, LiteralTextAloneNeverMatches) {

@@ -35,13 +35,37 @@ MsgBoxResult DefaultAnswer(MsgBoxButtons buttons, MsgBoxDefault defaultButton) {
   return MsgBoxResult::kCancel;
 }
 
+const char* AnswerName(MsgBoxResult answer) {
+  switch (answer) {
+    case MsgBoxResult::kOk:
+      return "OK";
+    case MsgBoxResult::kCancel:
+      return "Cancel";
+    case MsgBoxResult::kAbort:
+      return "Abort";
+    case MsgBoxResult::kRetry:
+      return "Retry";
+    case MsgBoxResult::kIgnore:
+      return "Ignore";
+    case MsgBoxResult::kYes:
+      return "Yes";
+    case MsgBoxResult::kNo:
+      break;
+  }
+  return "No";
+}
+
 }  // namespace
 
 MsgBoxResult HeadlessWindowServices::MessageBox(const std::string& text, MsgBoxButtons buttons,
                                                 MsgBoxIcon, MsgBoxDefault defaultButton,
                                                 const std::string& caption) {
-  err_ << caption << ": " << text << '\n' << std::flush;
-  return DefaultAnswer(buttons, defaultButton);
+  const MsgBoxResult answer = DefaultAnswer(buttons, defaultButton);
+  err_ << caption << ": " << text << '\n';
+  // A question's answer decides what the run did next, so it is said too.
+  if (buttons != MsgBoxButtons::kOkOnly) err_ << "(answered " << AnswerName(answer) << ")\n";
+  err_ << std::flush;
+  return answer;
 }
 
 LocalDateTime HeadlessWindowServices::Now() {
@@ -52,6 +76,10 @@ LocalDateTime HeadlessWindowServices::Now() {
                        local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
-void HeadlessWindowServices::RunModal(Form& form) { form.Hide(); }
+void HeadlessWindowServices::RunModal(Form& form) {
+  if (onModal) onModal(form);
+  // A dialog must end here: nobody is left to close it.
+  if (form.IsLoaded() && form.Visible()) form.Hide();
+}
 
 }  // namespace quarvel::setup

@@ -1,12 +1,14 @@
 // Window services for a run without a display (batch mode and the other
 // headless commands): nothing is shown and nobody answers. A message box,
 // which an unattended run never means to show, is written to the error
-// stream and answered with its default button; a modal dialog is hidden at
-// once, as if cancelled; letting window messages run does nothing; the clock
-// is the local time; web addresses are opened through the host. Window
-// thread only.
+// stream and answered with its default button (a question with the answer
+// said); a modal dialog runs the command's onModal (which fills and confirms
+// it as a person would) and is then hidden, as if cancelled, if it is still
+// shown; letting window messages run does nothing; the clock is the local
+// time; web addresses are opened through the host. Window thread only.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -38,6 +40,9 @@ class HeadlessWindowServices : public platform::controls::WindowServices {
   }
   int TwipsPerPixelX() override { return 15; }
   int TwipsPerPixelY() override { return 15; }
+
+  // What a command does in a modal dialog; none: the dialog is cancelled.
+  std::function<void(platform::controls::Form&)> onModal;
 
  private:
   std::ostream& err_;

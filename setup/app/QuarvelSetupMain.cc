@@ -2,7 +2,8 @@
 // the unattended batch pass; --install and --uninstall do the install
 // button's work without a window; without arguments it opens the window;
 // "--report" prints what it discovered on the server, "--rules" the rule
-// list, and "--pickup" shows or sets the pickup directory.
+// list, "--pickup" shows or sets the pickup directory, and "--add-rule" adds
+// a rule through the rule editor.
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <iostream>
@@ -67,6 +68,16 @@ int main(int argc, char** argv) {
       "  QuarvelSetup --report            show what the program discovers on the server\n"
       "  QuarvelSetup --rules [--json]    show the rule list as the window shows it\n"
       "  QuarvelSetup --pickup [DIR]      show the pickup directory, or store DIR as it\n"
+      "  QuarvelSetup --add-rule HEADER VALUE ACTION [TARGET] [--display-name NAME]\n"
+      "                                   add a rule as the rule editor's Add and OK do:\n"
+      "                                   HEADER a header name, or SCL for the spam\n"
+      "                                   confidence level; VALUE its pattern, or for SCL\n"
+      "                                   \"greater than 3\", \"less than 5\", \"equal to -1\"\n"
+      "                                   (also \">3\", \"<5\", \"=-1\"); ACTION \"move to\"\n"
+      "                                   (TARGET a folder URL the editor offers), \"forward\n"
+      "                                   to\" (TARGET an e-mail address) or \"delete\" (no\n"
+      "                                   TARGET); the editor's refusals go to standard\n"
+      "                                   error and exit 1, an invalid pattern included\n"
       "                                   (the other commands exit 1 when the error log has\n"
       "                                   entries, 2 when they could not start; loading the\n"
       "                                   rules restarts the component application and\n"
@@ -76,7 +87,8 @@ int main(int argc, char** argv) {
   app.add_option("--server", server,
                  "the stand-in server's directory (default: $EXSIM_ROOT, else ./exsim-server)");
   bool report = false;
-  app.add_flag("--report", report, "print what start-up discovers on the server, and exit");
+  auto* reportFlag =
+      app.add_flag("--report", report, "print what start-up discovers on the server, and exit");
   bool rules = false;
   auto* rulesFlag = app.add_flag("--rules", rules,
                                  "print the rule list (condition, action, target, display name)");
@@ -90,6 +102,19 @@ int main(int argc, char** argv) {
           ->expected(0, 1)
           ->type_name("[DIR]");
   pickupOption->excludes(rulesFlag);
+  std::vector<std::string> addRule;
+  auto* addRuleOption =
+      app.add_option("--add-rule", addRule,
+                     "add a rule through the rule editor: HEADER VALUE ACTION [TARGET]")
+          ->expected(3, 4)
+          ->allow_extra_args(false)
+          ->type_name("HEADER VALUE ACTION [TARGET]");
+  addRuleOption->excludes(rulesFlag)->excludes(pickupOption)->excludes(reportFlag);
+  AddRuleOptions addRuleOptions;
+  app.add_option("--display-name", addRuleOptions.displayName,
+                 "with --add-rule: the target's display name (default: the one the editor "
+                 "finds for it)")
+      ->needs(addRuleOption);
   bool batchFlag = false;
   app.add_flag("-b", batchFlag, "batch mode (also /b, or -b followed by anything)");
   bool install = false;
@@ -100,6 +125,7 @@ int main(int argc, char** argv) {
   auto* uninstallFlag = app.add_flag("--uninstall", uninstall,
                                      "remove the application, as the Uninstall button does");
   installFlag->excludes(uninstallFlag);
+  for (auto* flag : {installFlag, uninstallFlag}) flag->excludes(addRuleOption);
   auto* identityOption =
       app.add_option("--identity", installOptions.identity,
                      "with --install on Windows 2000: the account it runs as (default: the one "
@@ -130,8 +156,9 @@ int main(int argc, char** argv) {
   // The program reads batch mode from its command line: "-b" given later on
   // the line counts as well.
   const bool runBatch = batch || batchFlag;
-  if (runBatch && (install || uninstall)) {
-    std::cerr << "QuarvelSetup: -b cannot be combined with --install or --uninstall\n";
+  if (runBatch && (install || uninstall || addRuleOption->count() > 0)) {
+    std::cerr << "QuarvelSetup: -b cannot be combined with --install, --uninstall or "
+                 "--add-rule\n";
     return 2;
   }
   std::error_code error;
@@ -148,6 +175,13 @@ int main(int argc, char** argv) {
   if (runBatch) return RunBatch(context);
   if (report) return RunDiscoveryReport(context);
   if (rules) return RunRuleList(context, json);
+  if (addRuleOption->count() > 0) {
+    addRuleOptions.header = addRule.at(0);
+    addRuleOptions.value = addRule.at(1);
+    addRuleOptions.action = addRule.at(2);
+    if (addRule.size() > 3) addRuleOptions.target = addRule[3];
+    return RunAddRule(context, addRuleOptions);
+  }
   if (pickupOption->count() > 0) {
     // "--pickup" alone shows (as does an empty DIR, which the next load would
     // replace by the first directory found anyway); "--pickup DIR" stores.

@@ -4,7 +4,8 @@
 // missing it exits 1 and says what failed; a missing server directory or a
 // bad option stops it at once. --install and --uninstall in both modes, and
 // the sink installed by it running when mail arrives. The rule list and the
-// pickup directory are shown and set as the window would.
+// pickup directory are shown and set as the window would, and a rule is added
+// through the rule editor with its refusals.
 //
 // Each test runs its own copy of the program, so the rule file it writes
 // beside itself is the test's own.
@@ -17,6 +18,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/directory/DirectoryFile.h"
 #include "platform/directory/SampleDirectory.h"
@@ -93,6 +95,26 @@ class QuarvelSetupTest : public ::testing::Test {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+  }
+
+  // Whether a line of `table` begins with parts[0] and holds the other parts in order.
+  static bool HasRow(const std::string& table, const std::vector<std::string>& parts) {
+    std::istringstream lines(table);
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.starts_with(parts.front())) continue;
+      std::size_t at = 0;
+      bool all = true;
+      for (const std::string& part : parts) {
+        at = line.find(part, at);
+        if (at == std::string::npos) {
+          all = false;
+          break;
+        }
+        at += part.size();
+      }
+      if (all) return true;
+    }
+    return false;
   }
 
   fs::path directory_;
@@ -209,8 +231,67 @@ TEST_F(QuarvelSetupTest, AMissingServerDirectoryOrABadOptionStopsAtOnce) {
 
   run = RunSetup("--help");
   EXPECT_EQ(run.status, 0);
-  for (const char* option : {"--server", "-b", "--rules", "--pickup"}) {
+  for (const char* option : {"--server", "-b", "--rules", "--pickup", "--add-rule"}) {
     EXPECT_NE(run.out.find(option), std::string::npos) << run.out;
+  }
+}
+
+TEST_F(QuarvelSetupTest, ARuleIsAddedThroughTheRuleEditor) {
+  RunResult run = RunSetup("--add-rule Subject '[SPAM]' delete");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_TRUE(run.out.starts_with("Rule 1 added.\n")) << run.out;
+  EXPECT_TRUE(HasRow(run.out, {"1  Subject: [SPAM]", "delete", "<NULL>"})) << run.out;
+
+  // The SCL condition, and an address typed in another case: the editor
+  // chooses the recipient; a display name given replaces the one it found.
+  run = RunSetup("--add-rule scl '>5' 'forward to' ALICE.Martin@Example.com");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(HasRow(run.out, {"2  SCL value is greater than 5", "forward to",
+                               "alice.martin@example.com", "Alice Martin"}))
+      << run.out;
+  run = RunSetup(
+      "--add-rule SCL 'less than -1' 'forward to' boss@outside.example "
+      "--display-name 'The Boss'");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(HasRow(run.out, {"3  SCL value is less than -1", "boss@outside.example", "The Boss"}))
+      << run.out;
+  const std::string file = Read(RuleFile());
+  for (const char* line : {"ConditionHeader1=Subject\n", "ConditionValue2={>5}\n",
+                           "ConditionValue3={<-1}\n", "Target2=alice.martin@example.com\n"}) {
+    EXPECT_NE(file.find(line), std::string::npos) << line << file;
+  }
+
+  // The editor's refusals: the file stays as it is, and the exit status says so.
+  const struct {
+    const char* arguments;
+    const char* said;
+  } refusals[] = {
+      {"--add-rule X-Test '[abc{*}' delete",
+       "Quarvel: invalid pattern: '[' at character 1 has no closing ']'\nThe sink treats this "
+       "condition as not met.\n\nSave the rule anyway?\n(answered No)\n"},
+      {"--add-rule Subject \"$(printf 'a\\nb')\" delete",
+       "Quarvel: A value that holds a line break"},
+      {"--add-rule 'X-A: b' c delete", "cannot hold one before its end"},
+      {"--add-rule Subject '' delete", "keeps OK disabled: Please populate all fields"},
+      {"--add-rule SCL 'greater than 12' delete", "the SCL number \"12\" is none of \"-1\","},
+      {"--add-rule SCL '>3' bounce", "the action \"bounce\" is none of"},
+      {"--add-rule Subject x 'move to' http://MAIL01/Public/Nowhere",
+       "\"http://MAIL01/Public/Nowhere\" is none of the folders"},
+  };
+  for (const auto& refusal : refusals) {
+    SCOPED_TRACE(refusal.arguments);
+    run = RunSetup(refusal.arguments);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(refusal.said), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("QuarvelSetup: no rule was added"), std::string::npos);
+    EXPECT_EQ(Read(RuleFile()), file);
+  }
+  for (const char* arguments : {"--add-rule Subject x", "-b --add-rule Subject x delete",
+                                "--add-rule Subject x delete --rules", "--display-name x"}) {
+    SCOPED_TRACE(arguments);
+    run = RunSetup(arguments);
+    EXPECT_EQ(run.status, 2) << run.err;
   }
 }
 

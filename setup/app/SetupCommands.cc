@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "common/Text.h"
-#include "setup/rules/RuleList.h"
-
-#include "common/Text.h"
 #include "setup/main/ComPlusApplication.h"
 #include "setup/main/EventPriority.h"
 #include "setup/main/InstallForm.h"
 #include "setup/main/StatusDisplay.h"
+#include "setup/rules/RuleEditor.h"
+#include "setup/rules/RuleList.h"
+#include "setup/rules/frmAddEdit.h"
 
 namespace quarvel::setup {
 
@@ -261,6 +261,127 @@ int RunPickupDirectory(const CommandContext& context, const std::optional<std::s
   }
   headless.Exit();
   return refused ? 1 : headless.ExitStatus();
+}
+
+namespace {
+
+using platform::controls::ComboBox;
+
+// A person picks the entry that reads `text` (letter case aside); false when
+// the list offers none.
+bool Choose(ComboBox& list, std::string_view text) {
+  for (int i = 0; i < list.ListCount(); ++i) {
+    if (text::EqualsIgnoreCase(list.List(i), text)) return list.UserSelect(i);
+  }
+  return false;
+}
+
+std::string Entries(const ComboBox& list) {
+  std::string entries;
+  for (int i = 0; i < list.ListCount(); ++i) {
+    entries += (i == 0 ? "\"" : ", \"") + list.List(i) + "\"";
+  }
+  return entries.empty() ? "none" : entries;
+}
+
+// ">3", "<5", "=4" and "4" as the relation and number the editor's lists say.
+std::pair<std::string, std::string> SclChoice(std::string_view value) {
+  const std::string_view trimmed = text::TrimView(value);
+  if (trimmed.empty()) return {"", ""};
+  const auto rest = [&] { return text::Trim(trimmed.substr(1)); };
+  switch (trimmed.front()) {
+    case '>':
+      return {"greater than", rest()};
+    case '<':
+      return {"less than", rest()};
+    case '=':
+      return {"equal to", rest()};
+    default:
+      break;
+  }
+  const std::size_t blank = trimmed.rfind(' ');
+  if (blank == std::string_view::npos) return {"equal to", std::string(trimmed)};
+  return {text::Trim(trimmed.substr(0, blank)), text::Trim(trimmed.substr(blank + 1))};
+}
+
+// Fills the shown editor as a person would and presses OK; returns what the
+// editor did not offer (empty when every choice could be made).
+std::vector<std::string> FillRuleEditor(frmAddEdit& editor, const AddRuleOptions& options) {
+  std::vector<std::string> problems;
+  const std::string header = text::Trim(options.header);
+  if (text::EqualsIgnoreCase(header, "SCL") || text::EqualsIgnoreCase(header, "IMFSCL")) {
+    editor.Option2.UserClick();
+    const auto [relation, number] = SclChoice(options.value);
+    if (!Choose(editor.ComboSCL1, relation)) {
+      problems.push_back("the SCL relation \"" + relation + "\" is none of " +
+                         Entries(editor.ComboSCL1));
+    }
+    if (!Choose(editor.ComboSCL2, number)) {
+      problems.push_back("the SCL number \"" + number + "\" is none of " +
+                         Entries(editor.ComboSCL2));
+    }
+  } else {
+    editor.Option1.UserClick();
+    editor.ComboSMTPheaders.UserPaste(options.header);
+    editor.txtValue.UserPaste(options.value);
+  }
+  if (!Choose(editor.ComboAction, text::Trim(options.action))) {
+    problems.push_back("the action \"" + options.action + "\" is none of " +
+                       Entries(editor.ComboAction));
+  }
+  const std::string& action = editor.ComboAction.Text();
+  if (action == "move to" && !Choose(editor.ComboTargets, text::Trim(options.target))) {
+    problems.push_back(
+        "\"" + options.target +
+        "\" is none of the folders the editor offers as targets: " + Entries(editor.ComboTargets));
+  } else if (action == "forward to") {
+    editor.ComboEmailAddresses.UserPaste(options.target);
+  }
+  if (options.displayName) editor.txtDispLayName.SetText(*options.displayName);
+  return problems;
+}
+
+}  // namespace
+
+int RunAddRule(const CommandContext& context, const AddRuleOptions& options) {
+  if (!CheckServerDirectory(context)) return 2;
+  HeadlessProgram headless(context);
+  bool added = false;
+  if (headless.Load()) {
+    SetupProgram& program = headless.Program();
+    program.Activate();
+    frmAddEdit& editor = program.Editor();
+    const std::size_t before = program.Rules().Rows().size();
+    headless.Services().onModal = [&](platform::controls::Form& dialog) {
+      const std::vector<std::string> problems = FillRuleEditor(editor, options);
+      for (const std::string& problem : problems) {
+        context.err << "QuarvelSetup: " << problem << '\n';
+      }
+      if (!problems.empty()) return;
+      if (!editor.cmdOK.Enabled()) {
+        context.err << "QuarvelSetup: the rule is not complete, so the editor keeps OK "
+                       "disabled:"
+                    << kPopulateAllFields << '\n';
+        return;
+      }
+      editor.cmdOK.UserClick();
+      // Still shown: the editor refused, and said why on the error stream.
+      if (dialog.Visible()) editor.cmdCancel.UserClick();
+    };
+    program.Form().cmdAdd.UserClick();
+    headless.Services().onModal = nullptr;
+    const std::vector<RuleRow> rows = program.Rules().Rows();
+    added = rows.size() == before + 1;
+    if (added) {
+      context.out << "Rule " << rows.size() << " added.\n";
+      PrintRuleTable(rows, program.Form().ComboPickUp.Text(), context.out);
+    } else {
+      context.err << "QuarvelSetup: no rule was added\n";
+    }
+  }
+  headless.Exit();
+  const int status = headless.ExitStatus();
+  return status == 0 && !added ? 1 : status;
 }
 
 }  // namespace quarvel::setup

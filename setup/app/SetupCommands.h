@@ -36,6 +36,7 @@ class HeadlessProgram {
   explicit HeadlessProgram(const CommandContext& context);
 
   [[nodiscard]] SetupProgram& Program() { return program_; }
+  [[nodiscard]] HeadlessWindowServices& Services() { return services_; }
   // Start-up; false when the program closed during it.
   bool Load();
   // Ends the program as Exit does, unless it is already closed.
@@ -98,6 +99,31 @@ int RunRuleList(const CommandContext& context, bool json);
 // box and stored with the Change button, as a person would. Exits 1 as well
 // when the value was refused.
 int RunPickupDirectory(const CommandContext& context, const std::optional<std::string>& directory);
+
+// What --add-rule is told: the rule as a person would fill the rule editor.
+struct AddRuleOptions {
+  // A header name ("Subject", "X-Spam-Flag:"), or "SCL" (also "IMFSCL")
+  // for the spam confidence level.
+  std::string header;
+  // The header's pattern; for SCL the relation and number the editor's lists
+  // offer ("greater than 3", "less than 5", "equal to -1"), or ">3", "<5", "=-1", "-1".
+  std::string value;
+  std::string action;  // "move to", "delete" or "forward to"
+  // The folder URL (as the editor's target list offers it) for "move to",
+  // the e-mail address for "forward to"; not used for "delete".
+  std::string target;
+  // The target's display name, instead of the one the editor finds.
+  std::optional<std::string> displayName;
+};
+
+// --add-rule: start-up and first activation as the window runs them, then a
+// click on Add, the rule filled into the editor through its controls, and
+// OK. The editor's own refusals (its messages, and the invalid-pattern
+// question answered No) and a choice its lists do not offer go to the error
+// stream, and nothing is stored. On success prints the rule list. Exit
+// status 0 when the rule was added and nothing was logged, 1 otherwise, 2
+// for no server directory.
+int RunAddRule(const CommandContext& context, const AddRuleOptions& options);
 
 // Checks that the server directory exists; otherwise says so on the error
 // stream and returns false.

@@ -19,9 +19,9 @@ int RunSetupWindow(const CommandContext& context, int& argc, char** argv) {
   ServerPlatform platform(context.serverRoot);
   // The services exist before the program, which hands them to its forms.
   qt::QtWindowServices services;
-  SetupProgram program(platform.Bundle(), services,
-                       ProgramSettings{context.commandLine, context.programDirectory,
-                                       context.workingDirectory});
+  SetupProgram program(
+      platform.Bundle(), services,
+      ProgramSettings{context.commandLine, context.programDirectory, context.workingDirectory});
   return qt::RunWindow(argc, argv, services, program.Form(), {&program.Editor()});
 }
 

@@ -19,7 +19,8 @@ SetupProgram::SetupProgram(const SetupPlatform& platform,
       recipients_(context_, paths_),
       complus_(context_, priority_, recipients_, *this),
       pickup_(context_),
-      rules_(context_, *this, pickup_) {
+      rules_(context_, *this, pickup_),
+      ruleEditor_(context_, *this, rules_) {
   state_.sRuleFilePath = settings_.programDirectory / kRuleFileName;
   state_.lastValidPriority = form_.txtPriority.Text();
   form_.SetServices(&services_);
@@ -47,6 +48,9 @@ void SetupProgram::WireEvents() {
   form_.cmdMoveUp.OnClick = [this] { rules_.MoveUpClick(); };
   form_.cmdMoveDown.OnClick = [this] { rules_.MoveDownClick(); };
   form_.cmdRefreshRules.OnClick = [this] { rules_.RefreshClick(); };
+  form_.cmdAdd.OnClick = [this] { rules_.AddClick(ruleEditor_); };
+  form_.cmdEdit.OnClick = [this] { rules_.EditClick(ruleEditor_); };
+  ruleEditor_.WireEvents();
   for (auto* event :
        {&form_.ComboPickUp.OnChange, &form_.ComboPickUp.OnClick, &form_.ComboPickUp.OnLostFocus}) {
     *event = [this] { pickup_.ChangeHandling(); };

@@ -33,6 +33,7 @@
 #include "setup/main/StatusDisplay.h"
 #include "setup/main/WindowRoutines.h"
 #include "setup/main/WindowState.h"
+#include "setup/rules/RuleEditor.h"
 #include "setup/rules/RuleList.h"
 #include "setup/rules/frmAddEdit.h"
 
@@ -71,6 +72,7 @@ class SetupProgram : private WindowRoutines {
   [[nodiscard]] DirectoryRecipients& Recipients() { return recipients_; }
   [[nodiscard]] PickupDirectory& Pickup() { return pickup_; }
   [[nodiscard]] RuleList& Rules() { return rules_; }
+  [[nodiscard]] RuleEditor& RuleEditing() { return ruleEditor_; }
 
  private:
   void WireEvents();
@@ -106,6 +108,7 @@ class SetupProgram : private WindowRoutines {
   ComPlusApplication complus_;
   PickupDirectory pickup_;
   RuleList rules_;
+  RuleEditor ruleEditor_;
 };
 
 }  // namespace quarvel::setup

@@ -10,6 +10,7 @@
 #include "setup/main/InstallForm.h"
 #include "setup/main/MainWindow.h"
 #include "setup/main/StatusDisplay.h"
+#include "setup/rules/RuleEditor.h"
 #include "setup/rules/RuleFileAccess.h"
 #include "setup/rules/frmAddEdit.h"
 
@@ -40,6 +41,16 @@ void RuleList::Guarded(const char* source, const std::function<void()>& step) {
 
 void RuleList::AddRow(const RuleRow& row, int position) {
   controls::ListItem& item = context_.form.ListView2.ListItems().Add(position, "", row.condition);
+  item.SetToolTipText(TipText(row.condition));
+  item.SetSubItemText(kActionColumn, row.action);
+  item.SetSubItemText(kTargetColumn, row.target);
+  item.ListSubItems()(kTargetColumn).SetToolTipText(TipText(row.target));
+  item.SetSubItemText(kDisplayNameColumn, row.displayName);
+  item.ListSubItems()(kDisplayNameColumn).SetToolTipText(TipText(row.displayName));
+}
+
+void RuleList::SetRow(controls::ListItem& item, const RuleRow& row) {
+  item.SetText(row.condition);
   item.SetToolTipText(TipText(row.condition));
   item.SetSubItemText(kActionColumn, row.action);
   item.SetSubItemText(kTargetColumn, row.target);
@@ -123,7 +134,108 @@ void RuleList::ShowForm() {
                 rect->top * services.TwipsPerPixelY() + kEditorOffsetY, editor.Width(),
                 editor.Height());
   }
+  // The busy pointer was for preparing the dialog, not for the person filling it.
+  services.SetMousePointer(controls::MousePointer::kDefault);
   editor.Show(controls::ShowMode::kModal, &context_.form);
+}
+
+namespace {
+
+// Runs `step`; a PlatformError from it (a list without the entry, an empty
+// tree) skips it and the preparation goes on.
+void Skip(const std::function<void()>& step) {
+  try {
+    step();
+  } catch (const PlatformError&) {
+  }
+}
+
+// A drop-down list set to a stored text: the entry that spells it, or no
+// entry at all when the list holds none, so that the dialog never shows an
+// earlier choice as the stored one.
+void ShowInList(controls::ComboBox& list, const std::string& text) {
+  try {
+    list.SetText(text);
+  } catch (const PlatformError&) {
+    Skip([&] { list.SetListIndex(-1); });
+  }
+}
+
+}  // namespace
+
+void RuleList::AddClick(RuleEditor& ruleEditor) {
+  ProgramState& state = context_.state;
+  frmAddEdit& editor = context_.editor;
+  context_.status.StartAction();
+  Skip([&] { editor.Load(); });
+  state.blnTrackChanges = false;
+  Skip([&] { editor.ComboSMTPheaders.SetText(editor.ComboSMTPheaders.List(0)); });
+  editor.txtValue.SetText("");
+  Skip([&] { editor.ComboAction.SetListIndex(0); });
+  Skip([&] { editor.ComboSCL1.SetListIndex(1); });
+  Skip([&] { editor.ComboSCL2.SetListIndex(0); });
+  editor.txtDispLayName.SetText("");
+  Skip([&] { editor.ComboTargets.SetListIndex(-1); });
+  Skip([&] { editor.ComboEmailAddresses.SetListIndex(-1); });
+  editor.ComboEmailAddresses.SetText("");
+  editor.txtPrevUrl.SetText("");
+  editor.txtPrevAddress.SetText("");
+  editor.SetCaption(kAddCaption);
+  // Nothing chosen, the tree collapsed and both lists scrolled to the top.
+  if (editor.TreeView1.Nodes().Count() > 0) {
+    ruleEditor.SelectTargetFolder("");
+    controls::Node& first = editor.TreeView1.Nodes()(1);
+    first.SetSelected(true);
+    first.EnsureVisible();
+    first.SetSelected(false);
+  }
+  if (editor.ListView1.ListItems().Count() > 0) {
+    ruleEditor.SelectRecipient("");
+    controls::ListItem& first = editor.ListView1.ListItems()(1);
+    first.SetSelected(true);
+    first.EnsureVisible();
+    first.SetSelected(false);
+  }
+  state.blnTrackChanges = true;
+  Skip([&] { ShowForm(); });
+  context_.status.EndAction();
+}
+
+void RuleList::EditClick(RuleEditor& ruleEditor) {
+  const controls::ListItem* selected = context_.form.ListView2.SelectedItem();
+  if (selected == nullptr) return;
+  const RuleRow row = Rows()[static_cast<std::size_t>(selected->Index() - 1)];
+  ProgramState& state = context_.state;
+  frmAddEdit& editor = context_.editor;
+  context_.status.StartAction();
+  Skip([&] { editor.Load(); });
+  state.blnTrackChanges = false;
+  const EditorFields fields = TextToEditorFields(row.condition);
+  if (fields.kind == EditorFields::Kind::kScl) {
+    editor.Option2.SetValue(true);
+    ShowInList(editor.ComboSCL1, fields.first);
+    ShowInList(editor.ComboSCL2, fields.second);
+  } else {
+    editor.Option1.SetValue(true);
+    editor.ComboSMTPheaders.SetText(fields.first);
+    editor.txtValue.SetText(fields.second);
+  }
+  const std::string action = text::Trim(row.action);
+  const std::string target = text::Trim(row.target);
+  ShowInList(editor.ComboAction, action);
+  if (action != "delete") {
+    if (action == "forward to") {
+      ruleEditor.SelectRecipient(target);
+    } else {
+      ruleEditor.SelectTargetFolder(target);
+    }
+  }
+  editor.txtPrevUrl.SetText(target);
+  editor.txtPrevAddress.SetText(target);
+  editor.SetCaption(kEditCaption);
+  state.blnTrackChanges = true;
+  Skip([&] { ShowForm(); });
+  context_.status.EndAction();
 }
 
 void RuleList::ListClick() { UpdateRuleButtons(); }

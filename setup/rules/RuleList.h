@@ -30,9 +30,14 @@
 #include "setup/main/WindowRoutines.h"
 #include "setup/rules/RuleDisplayText.h"
 
+namespace quarvel::platform::controls {
+class ListItem;
+}
+
 namespace quarvel::setup {
 
 class PickupDirectory;
+class RuleEditor;
 
 inline constexpr const char* kDeleteRuleQuestion = "Are you sure you want to delete selected rule?";
 inline constexpr const char* kDeleteAllRulesQuestion = "Are you sure you want to delete all rules?";
@@ -57,6 +62,18 @@ class RuleList {
   // and shows it modally; returns when it is hidden.
   void ShowForm();
 
+  // Add and Edit: fill the rule editor (a new rule, or the selected row) with
+  // changes untracked, show it, and return when it is hidden. A step that
+  // fails is skipped. A stored SCL relation or number, or an action, that
+  // its list does not hold leaves that list without a selection.
+  void AddClick(RuleEditor& editor);
+  void EditClick(RuleEditor& editor);
+
+  // A row at `position` from 1 (0 appends), and a row's texts replaced; the
+  // list is not stored (the editor's OK stores it).
+  void AddRow(const RuleRow& row, int position);
+  void SetRow(platform::controls::ListItem& item, const RuleRow& row);
+
   // ListView2's click, and its request to edit a row in place (refused).
   void ListClick();
   void BeforeLabelEdit(bool& cancel);
@@ -71,7 +88,6 @@ class RuleList {
   [[nodiscard]] std::vector<RuleRow> Rows() const;
 
  private:
-  void AddRow(const RuleRow& row, int position);
   // Moves the selected row from position `from` to `to` and stores the list.
   void MoveRow(int from, int to);
   [[nodiscard]] bool Confirm(const char* question);

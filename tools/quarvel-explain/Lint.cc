@@ -10,6 +10,7 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "common/PatternCheck.h"
 #include "common/Text.h"
 #include "platform/smtp/PickupFile.h"
 #include "sink/CommitDecision.h"
@@ -501,14 +502,7 @@ std::optional<ParsedKey> ParseRuleKey(std::string_view key) {
 }  // namespace
 
 std::optional<std::string> PatternProblem(std::string_view value) {
-  try {
-    // The matcher checks a wildcard pattern before it looks at the value.
-    (void)sink::MatchPattern("x", value);
-  } catch (const sink::PatternError& error) {
-    return error.what();
-  } catch (const std::exception&) {
-  }
-  return std::nullopt;
+  return pattern::ConditionPatternProblem(value);
 }
 
 std::vector<Finding> LintRules(std::span<const Rule> rules, const ServerFacts* server) {

@@ -169,24 +169,43 @@ void FormRenderer::ShowForm() {
   window_->setFixedSize(scale_.ToPixels(form_.Width()), scale_.ToPixels(form_.Height()));
 }
 
-void FormRenderer::PlaceOnFirstShow() {
-  if (placed_) return;
-  placed_ = true;
-  if (form_.Left() != 0 || form_.Top() != 0) {
-    window_->move(scale_.ToPixels(form_.Left()), scale_.ToPixels(form_.Top()));
-    return;
+void FormRenderer::Place() {
+  const bool positioned = form_.Left() != 0 || form_.Top() != 0;
+  const QPoint wanted(scale_.ToPixels(form_.Left()), scale_.ToPixels(form_.Top()));
+  if (positioned) {
+    // Where the program put the form, each time it puts it somewhere else;
+    // otherwise the window stays where the person left it.
+    if (placedAt_ == wanted) return;
+    window_->move(wanted);
+  } else {
+    if (placedAt_) return;
+    // Centred over the window it belongs to, or on the screen.
+    QWidget* owner = QApplication::activeWindow();
+    QRect area;
+    if (owner != nullptr && owner != window_.get()) {
+      area = owner->frameGeometry();
+    } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
+      area = screen->availableGeometry();
+    }
+    if (area.isValid()) {
+      window_->move(area.center() - QPoint(window_->width() / 2, window_->height() / 2));
+    }
   }
-  // Centred over the window it belongs to, or on the screen.
-  QWidget* owner = QApplication::activeWindow();
-  QRect area;
-  if (owner != nullptr && owner != window_.get()) {
-    area = owner->frameGeometry();
-  } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
-    area = screen->availableGeometry();
-  }
-  if (area.isValid()) {
-    window_->move(area.center() - QPoint(window_->width() / 2, window_->height() / 2));
-  }
+  placedAt_ = wanted;
+  KeepOnScreen();
+}
+
+void FormRenderer::KeepOnScreen() {
+  const QRect frame = window_->frameGeometry();
+  QScreen* screen = QGuiApplication::screenAt(frame.center());
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QRect area = screen->availableGeometry();
+  const int x = std::clamp(frame.left(), area.left(),
+                           std::max(area.left(), area.left() + area.width() - frame.width()));
+  const int y = std::clamp(frame.top(), area.top(),
+                           std::max(area.top(), area.top() + area.height() - frame.height()));
+  if (x != frame.left() || y != frame.top()) window_->move(x, y);
 }
 
 void FormRenderer::ShowWindowState() {
@@ -206,7 +225,7 @@ void FormRenderer::ShowWindowState() {
     window_->setWindowModality(modality);
   }
   if (shown && !window_->isVisible()) {
-    PlaceOnFirstShow();
+    Place();
     window_->show();
     window_->activateWindow();
   } else if (!shown && window_->isVisible()) {

@@ -7,21 +7,25 @@
 // The window follows the form: its client size is the form's (twips, fixed),
 // its title the caption; it is shown while the form is loaded and visible,
 // and application-modal (a dialog above the active window) while the form is
-// shown modally. Its close box asks the form (UserClose: QueryUnload may
-// refuse; the window shows whatever the form then is). Return clicks the
-// form's default button and Escape its cancel button. The window's own
-// activation is not passed to the form: the form's Activate follows Show and
-// Hide, so a message box over a form does not raise Activate again.
+// shown modally. When shown it is put where the form was last moved (a form
+// at 0, 0 is centred once), always wholly on its screen. Its close box asks
+// the form (UserClose: QueryUnload may refuse; the window shows whatever the
+// form then is). Return clicks the form's default button and Escape its
+// cancel button. The window's own activation is not passed to the form: the
+// form's Activate follows Show and Hide, so a message box over a form does
+// not raise Activate again.
 //
 // The renderer must be destroyed before its form. Controls added to the form
 // after it was drawn are not drawn. Window thread only.
 #pragma once
 
 #include <QFont>
+#include <QPoint>
 #include <exception>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/controls/ControlObserver.h"
@@ -79,7 +83,10 @@ class FormRenderer : public ControlObserver, private RenderContext {
   void Bind(Control& control);
   void ShowForm();
   void ShowWindowState();
-  void PlaceOnFirstShow();
+  // Puts the window where the form says (each time the program moves it),
+  // or centres it the first time, and keeps it on its screen.
+  void Place();
+  void KeepOnScreen();
   void RunLoop(bool untilHidden);
   void EndFinishedWaits();
   bool ClickButton(bool defaultButton);
@@ -93,7 +100,8 @@ class FormRenderer : public ControlObserver, private RenderContext {
   std::vector<std::unique_ptr<ControlBinding>> bindings_;
   std::map<const Control*, ControlBinding*> byControl_;
   std::vector<Wait> waits_;
-  bool placed_ = false;
+  // The form's position when its window was last placed; none before.
+  std::optional<QPoint> placedAt_;
 };
 
 }  // namespace quarvel::platform::controls::qt

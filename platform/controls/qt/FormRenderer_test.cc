@@ -191,6 +191,33 @@ TEST_F(FormRendererTest, AModalShowWaitsUntilTheFormIsHiddenOrUnloaded) {
   EXPECT_FALSE(dialog.Window()->isModal());
 }
 
+TEST_F(FormRendererTest, AWindowGoesWhereItsFormWasMovedAndStaysWhollyOnTheScreen) {
+  frmAddEdit editor;
+  QtDesktop desktop;
+  FormRenderer& renderer = desktop.Render(editor);
+  QWidget& window = *renderer.Window();
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchX();
+  const auto twips = [dpi](int pixels) {
+    return static_cast<int>(std::lround(pixels * 1440 / dpi));
+  };
+
+  editor.Move(twips(area.left() + 20), twips(area.top() + 30), editor.Width(), editor.Height());
+  editor.Show();
+  EXPECT_EQ(window.pos(), area.topLeft() + QPoint(20, 30));
+  editor.Hide();
+  // Moved again before the next show: placed anew, but never past the screen's edge.
+  editor.Move(twips(area.right()), twips(area.bottom()), editor.Width(), editor.Height());
+  editor.Show();
+  EXPECT_TRUE(area.contains(window.frameGeometry())) << window.x() << "," << window.y();
+  EXPECT_EQ(window.frameGeometry().bottomRight(), area.bottomRight());
+  // Where the person leaves it, it stays while the program does not move it.
+  editor.Hide();
+  window.move(area.topLeft() + QPoint(5, 6));
+  editor.Show();
+  EXPECT_EQ(window.pos(), area.topLeft() + QPoint(5, 6));
+}
+
 TEST_F(FormRendererTest, ReturnAndEscapePressTheFormsDefaultAndCancelButtons) {
   frmAddEdit editor;
   QtDesktop desktop;
