@@ -24,7 +24,7 @@ using platform::ado::adStateOpen;
 
 // The sample directory's objects with an address: the recipient fill lets
 // window messages run once for each.
-constexpr int kSampleMailRecipients = 18;
+constexpr int kSampleMailRecipients = 22;
 // The rule editor, made at start-up, sorts its recipients list once.
 constexpr int kEditorCreation = 1;
 
