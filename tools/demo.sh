@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The main job on the simulated server, from nothing: build, create a sample
-# server, install the sink with the setup program and register it, write a
-# rule file, deliver the sample mail, run the SMTP service, and show what
-# became of every message; then check the rule file and put one quarantined
-# message back where it was delivered.
+# server, install the sink with the setup program and register it store-wide
+# through it, write a rule file, deliver the sample mail, run the SMTP
+# service, and show what became of every message; register it in one folder
+# only and show that the sink runs there and nowhere else; then check the
+# rule file and put one quarantined message back where it was delivered.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,11 +25,26 @@ cp "$bin/Quarvel.so" "$root/sink/Quarvel.so"
 sed "s|^Path=.*|Path=$root/pickup|" testdata/demo-rules.ini > "$root/sink/Quarvel.ini"
 # The setup program installs the component file from its working directory.
 (cd "$root/sink" && "$bin/QuarvelSetup" --install)
-"$bin/exsim" reg add --store-wide
+(cd "$root/sink" && "$bin/QuarvelSetup" --register-store-wide) | head -n 1
 "$bin/quarvel-explain" rules "$root/sink/Quarvel.ini"
 
 echo "== Delivering the sample mail"
 "$bin/quarvel-demo" --root "$root" --mail testdata/mail
+
+echo "== Per folder: the setup program registers the sink in Sales only"
+cd "$root/sink"
+"$bin/QuarvelSetup" --unregister-store-wide > /dev/null
+"$bin/QuarvelSetup" --register Sales
+# Batch mode re-applies the registration as it stands and changes nothing here.
+"$bin/QuarvelSetup" -b
+spam=$OLDPWD/testdata/mail/17-scl9-no-spam-headers.eml
+for folder in Sales Inbox "Sales/Leads"; do
+  echo "-- SCL 9 mail delivered to $folder:"
+  "$bin/exsim" deliver --to "$folder" --scl 9 "$spam"
+done
+"$bin/exsim" log | tail -n 9
+
+echo "== Checking the rule file"
 "$bin/quarvel-explain" lint --root "$root" "$root/sink/Quarvel.ini"
 
 echo "== Restoring one quarantined message to the folder it was delivered to"

@@ -9,7 +9,7 @@ packages=(
   libicu-dev libcli11-dev nlohmann-json3-dev libgmime-3.0-dev libglib2.0-dev
   libsqlite3-dev libsqlitecpp-dev sqlite3
   qt6-base-dev fonts-dejavu-core  # the setup program's windows and their font
-  xvfb xauth                      # tools/screenshots.sh draws them on a virtual display
+  xvfb xauth xdotool x11-apps netpbm  # tools/screenshots.sh: a virtual display, its window grabbed to PNG
   time                            # CPU time and peak memory in bench/eval_bench.sh
   python3 clang-format            # CI's include-layer and format checks
 )

@@ -256,6 +256,10 @@ constexpr SampleFolder kPublicFolders[] = {
     {"Leads", "leads@example.com"},
     {"Support Requests", "support@example.com"},
     {"Board Room", "board@example.com"},
+    {"Bob's Deals", "bobs.deals@example.com"},
+    {"Customers", "customers@example.com"},
+    {"Europe", "europe@example.com"},
+    {"Z\u00fcrich \"Ost\"", "zuerich@example.com"},
 };
 
 std::string Replaced(std::string text, const std::string& marker, const std::string& value) {
@@ -304,7 +308,7 @@ std::string SampleDirectoryLdif(const std::string& computerName, const std::stri
   text = Replaced(std::move(text), "@ADMIN_NAME@", administrator);
   text = Replaced(std::move(text), "@SERVER@", computerName);
   for (const auto& folder : kPublicFolders) {
-    text += std::string("\ndn: CN=") + folder.name +
+    text += std::string("\ndn: CN=") + DnValue(folder.name) +
             ",CN=Microsoft Exchange System Objects,DC=example,DC=com\n"
             "objectClass: top\n"
             "objectClass: publicFolder\n"

@@ -137,7 +137,7 @@ TEST_F(SampleDirectoryTest, TheRecipientQueryFindsEveryKindInNameOrder) {
     recipients.push_back({recordset->Value("name").ToString(), recordset->Value("mail").ToString(),
                           KindOf(*recordset), hidden == ado::Variant(true)});
   }
-  EXPECT_EQ(recordset->RecordCount(), 18);
+  EXPECT_EQ(recordset->RecordCount(), 22);
   const std::vector<Recipient> expected = {
       {"Administrator", "administrator@example.com", "user", false},
       {"Alice Martin", "alice.martin@example.com", "user", false},
@@ -145,8 +145,11 @@ TEST_F(SampleDirectoryTest, TheRecipientQueryFindsEveryKindInNameOrder) {
       {"Backup Service", "backup.service@example.com", "user", true},
       {"Board Room", "board@example.com", "pf", false},
       {"Bob O'Brien", "bob.obrien@example.com", "user", false},
+      {"Bob's Deals", "bobs.deals@example.com", "pf", false},
       {"Carol Kim", "carol.kim@example.com", "userdisabled", false},
+      {"Customers", "customers@example.com", "pf", false},
       {"Dana Lee", "dana.lee@consulting.example.org", "contact", false},
+      {"Europe", "europe@example.com", "pf", false},
       {"Helpdesk", "helpdesk@example.com", "contact", false},
       {"Inbox", "inbox@example.com", "pf", false},
       {"Junk Mail", "junk@example.com", "pf", false},
@@ -157,6 +160,7 @@ TEST_F(SampleDirectoryTest, TheRecipientQueryFindsEveryKindInNameOrder) {
       {"Partner Support", "support@partner.example.net", "contact", false},
       {"Sales", "sales@example.com", "pf", false},
       {"Support Requests", "support@example.com", "pf", false},
+      {"Z\u00fcrich \"Ost\"", "zuerich@example.com", "pf", false},
   };
   EXPECT_EQ(recipients, expected);
 }

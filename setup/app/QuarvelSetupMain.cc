@@ -3,8 +3,10 @@
 // button's work without a window; without arguments it opens the window;
 // "--report" prints what it discovered on the server, "--rules" the rule
 // list, "--pickup" shows or sets the pickup directory, "--add-rule" adds
-// a rule through the rule editor, and "--restore" puts quarantined mail
-// back into the folders it was delivered to.
+// a rule through the rule editor, "--list" shows the folder list with its
+// marks, "--register" and its kin register the sink as the window's
+// buttons do, and "--restore" puts quarantined mail back into the folders
+// it was delivered to.
 #include <CLI/CLI.hpp>
 #include <filesystem>
 #include <iostream>
@@ -41,6 +43,52 @@ fs::path ProgramDirectory(const char* argv0) {
   const fs::path self = fs::read_symlink("/proc/self/exe", error);
   if (!error) return self.parent_path();
   return fs::absolute(fs::path(argv0), error).parent_path();
+}
+
+// The registration commands' options, kept apart from the others'.
+struct RegistrationOptions {
+  bool list = false;
+  std::vector<std::string> registerFolders;
+  std::vector<std::string> unregisterFolders;
+  bool registerStoreWide = false;
+  bool unregisterStoreWide = false;
+  std::vector<CLI::Option*> options;
+};
+
+void AddRegistrationOptions(CLI::App& app, RegistrationOptions& r) {
+  r.options = {
+      app.add_flag("--list", r.list, "print the folder list with each row's mark"),
+      app.add_option("--register", r.registerFolders,
+                     "register the sink in these mail-enabled folders (URL, path or e-mail "
+                     "address), as clicking their rows and Change does")
+          ->expected(1, CLI::detail::expected_max_vector_size)
+          ->type_name("FOLDER..."),
+      app.add_option("--unregister", r.unregisterFolders,
+                     "remove the sink's registration from these folders")
+          ->expected(1, CLI::detail::expected_max_vector_size)
+          ->type_name("FOLDER..."),
+      app.add_flag("--register-store-wide", r.registerStoreWide,
+                   "register the sink for all public folders, as the store-wide button does"),
+      app.add_flag("--unregister-store-wide", r.unregisterStoreWide,
+                   "remove the store-wide registration"),
+  };
+  for (std::size_t i = 0; i < r.options.size(); ++i) {
+    for (std::size_t j = i + 1; j < r.options.size(); ++j) r.options[i]->excludes(r.options[j]);
+  }
+}
+
+bool RegistrationRequested(const RegistrationOptions& r) {
+  for (const CLI::Option* option : r.options) {
+    if (option->count() > 0) return true;
+  }
+  return false;
+}
+
+int RunRegistrationCommand(const CommandContext& context, const RegistrationOptions& r) {
+  if (r.list) return RunFolderList(context);
+  if (!r.registerFolders.empty()) return RunRegisterFolders(context, r.registerFolders, false);
+  if (!r.unregisterFolders.empty()) return RunRegisterFolders(context, r.unregisterFolders, true);
+  return RunRegisterStoreWide(context, r.unregisterStoreWide);
 }
 
 }  // namespace
@@ -150,6 +198,8 @@ int main(int argc, char** argv) {
       ->excludes(pickupOption)
       ->excludes(addRuleOption)
       ->excludes(reportFlag);
+  RegistrationOptions registration;
+  AddRegistrationOptions(app, registration);
   bool batchFlag = false;
   app.add_flag("-b", batchFlag, "batch mode (also /b, or -b followed by anything)");
   bool install = false;
@@ -200,6 +250,12 @@ int main(int argc, char** argv) {
                  "--add-rule\n";
     return 2;
   }
+  if (RegistrationRequested(registration) &&
+      (runBatch || install || uninstall || report || rules || addRuleOption->count() > 0 ||
+       pickupOption->count() > 0)) {
+    std::cerr << "QuarvelSetup: --list and the registration commands run alone\n";
+    return 2;
+  }
   std::error_code error;
   const CommandContext context{fs::path(server),
                                ProgramDirectory(argv[0]),
@@ -212,6 +268,7 @@ int main(int argc, char** argv) {
     return RunInstall(context, installOptions, std::cin);
   }
   if (runBatch) return RunBatch(context);
+  if (RegistrationRequested(registration)) return RunRegistrationCommand(context, registration);
   if (restoreOption->count() > 0) {
     if (matchOption->count() > 0) restoreOptions.match = matchPattern;
     return RunRestore(context, restoreOptions);

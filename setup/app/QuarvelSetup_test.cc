@@ -411,5 +411,81 @@ TEST_F(QuarvelSetupTest, TheInstalledSinkRunsWhenMailArrives) {
       << run.out;
 }
 
+// Registered through the commands and batch mode, the sink runs exactly in
+// the registered folders.
+TEST_F(QuarvelSetupTest, TheSinkRunsExactlyWhereTheCommandsRegisteredIt) {
+  // The rules beside the sink's module file, where it reads them.
+  std::ofstream(directory_ / "Quarvel.ini")
+      << "[Quarvel RuleSet1]\nConditionHeader1=Subject\nConditionValue1=Spam:\n"
+         "Action1=delete\nTarget1=<NULL>\n";
+  std::ofstream(directory_ / "spam.eml", std::ios::binary)
+      << "From: a@example.net\r\nTo: x@example.com\r\nSubject: Spam: pills\r\n\r\nBuy.\r\n";
+  // Whether the sink deleted the message delivered to `to`.
+  const auto deleted = [&](const std::string& to) {
+    const RunResult run = RunSetup("deliver --to '" + to + "' spam.eml", "", "", EXSIM_PATH);
+    EXPECT_EQ(run.status, 0) << run.err;
+    return run.out.find("1 deleted") != std::string::npos;
+  };
+
+  RunResult run = RunSetup("--register Sales");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("Sales: the application is not installed"), std::string::npos) << run.err;
+  ASSERT_EQ(RunSetup("--install").status, 0);
+
+  // By path, and by address for a name with quotes and letters beyond ASCII.
+  run = RunSetup("--register sales zuerich@example.com");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(HasRow(run.out, {"checked", "Sales", "sales@example.com"})) << run.out;
+  EXPECT_TRUE(HasRow(run.out, {"checked", "Customers/Europe/Z\u00fcrich \"Ost\""})) << run.out;
+  EXPECT_TRUE(HasRow(run.out, {"unchecked", "Inbox"})) << run.out;
+  EXPECT_TRUE(deleted("Sales"));
+  EXPECT_TRUE(deleted("zuerich@example.com"));
+  EXPECT_FALSE(deleted("Inbox"));
+  EXPECT_FALSE(deleted("Sales/Leads")) << "a folder registration reaches no sub-folder";
+
+  run = RunSetup("--list");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(HasRow(run.out, {"Registered per folder"})) << run.out;
+  EXPECT_TRUE(HasRow(run.out, {"accessdenied", "Board Room"})) << run.out;
+  run = RunSetup("--register Sales");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(HasRow(run.out, {"Nothing to do."})) << run.out;
+
+  run = RunSetup("--unregister SALES@example.com 'Board Room' Nowhere");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("Board Room: the store denies access to it"), std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("\"Nowhere\" is no mail-enabled public folder"), std::string::npos)
+      << run.err;
+  EXPECT_FALSE(deleted("Sales"));
+  EXPECT_TRUE(deleted("zuerich@example.com"));
+
+  run = RunSetup("--register-store-wide");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(HasRow(run.out, {"Registered store-wide"})) << run.out;
+  EXPECT_TRUE(HasRow(run.out, {"pf", "Inbox"})) << run.out;
+  EXPECT_TRUE(deleted("Inbox"));
+  EXPECT_TRUE(deleted("Sales/Leads"));
+  run = RunSetup("--unregister Inbox");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("registered store-wide"), std::string::npos) << run.err;
+
+  // Batch mode re-applies the store-wide item; then it goes.
+  run = RunSetup("-b");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(deleted("Inbox"));
+  run = RunSetup("--unregister-store-wide");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(HasRow(run.out, {"checked", "Customers/Europe/Z\u00fcrich"})) << run.out;
+  EXPECT_FALSE(deleted("Inbox"));
+  EXPECT_TRUE(deleted("zuerich@example.com")) << "its own item outlived the store-wide one";
+  run = RunSetup("--unregister-store-wide");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(HasRow(run.out, {"Nothing to do"})) << run.out;
+
+  run = RunSetup("--register Sales --list");
+  EXPECT_EQ(run.status, 2) << "run alone";
+}
+
 }  // namespace
 }  // namespace quarvel::setup

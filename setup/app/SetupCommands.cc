@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "common/Text.h"
+#include "platform/controls/ListItem.h"
 #include "platform/PlatformError.h"
 #include "setup/main/ComPlusApplication.h"
 #include "setup/main/EventPriority.h"
+#include "setup/main/FolderRowState.h"
 #include "setup/main/InstallForm.h"
 #include "setup/main/QuarantineRestore.h"
 #include "setup/main/StatusDisplay.h"
@@ -430,6 +432,145 @@ int RunAddRule(const CommandContext& context, const AddRuleOptions& options) {
   headless.Exit();
   const int status = headless.ExitStatus();
   return status == 0 && !added ? 1 : status;
+}
+
+namespace {
+
+// The folder row a person would mean by `folder`: its URL, its path or its
+// e-mail address, in any case.
+platform::controls::ListItem* FindFolderRow(SetupProgram& program, const std::string& folder) {
+  const std::string wanted = text::Trim(folder);
+  for (auto& row : program.Form().ListView1.ListItems()) {
+    if (text::EqualsIgnoreCase(row.Key(), wanted) || text::EqualsIgnoreCase(row.Text(), wanted) ||
+        text::EqualsIgnoreCase(text::Trim(row.ColumnText(2)), wanted)) {
+      return &row;
+    }
+  }
+  return nullptr;
+}
+
+// Why a person's click cannot bring the row to `mark`, or "" when it can.
+std::string WhyRowCannotBecome(SetupProgram& program, const platform::controls::ListItem& row,
+                               const std::string& mark) {
+  const std::string& now = row.SmallIcon();
+  if (now == kMarkTargetPf) return "it is the target of a rule and is never registered";
+  if (now == kMarkAccessDenied) return "the store denies access to it";
+  if (now == kMarkPf) {
+    return "the application is registered store-wide, so per-folder registration is not "
+           "offered (--unregister-store-wide first)";
+  }
+  if (mark == kMarkChecked && program.Form().btnInstall.Caption() != "Uninstall") {
+    return "the application is not installed (QuarvelSetup --install first); registrations "
+           "can only be removed";
+  }
+  return "";
+}
+
+}  // namespace
+
+void WriteFolderList(SetupProgram& program, std::ostream& out) {
+  InstallForm& form = program.Form();
+  out << (IsStoreWideMode(form.ListView1) ? "Registered store-wide: every public folder.\n"
+                                          : "Registered per folder: the folders marked checked.\n");
+  std::size_t markWidth = 4;
+  std::size_t pathWidth = 11;
+  for (const auto& row : form.ListView1.ListItems()) {
+    markWidth = std::max(markWidth, row.SmallIcon().size() + 1);
+    pathWidth = std::max(pathWidth, text::CharCount(row.Text()));
+  }
+  const auto pad = [](const std::string& value, std::size_t width) {
+    const std::size_t count = text::CharCount(value);
+    return value + std::string(width > count ? width - count : 0, ' ');
+  };
+  out << pad("Mark", markWidth) << "  " << pad("Folder path", pathWidth) << "  E-mail address\n";
+  for (const auto& row : form.ListView1.ListItems()) {
+    const std::string mark = row.SmallIcon() + (IsPending(row) ? "*" : "");
+    out << pad(mark, markWidth) << "  " << pad(row.Text(), pathWidth) << "  " << row.ColumnText(2)
+        << '\n';
+  }
+}
+
+int RunFolderList(const CommandContext& context) {
+  if (!CheckServerDirectory(context)) return 2;
+  HeadlessProgram headless(context);
+  SetupProgram& program = headless.Program();
+  if (headless.Load()) {
+    program.Activate();
+    WriteFolderList(program, context.out);
+  }
+  headless.Exit();
+  return headless.ExitStatus();
+}
+
+int RunRegisterFolders(const CommandContext& context, const std::vector<std::string>& folders,
+                       bool unregister) {
+  if (!CheckServerDirectory(context)) return 2;
+  HeadlessProgram headless(context);
+  SetupProgram& program = headless.Program();
+  const std::string wanted = unregister ? kMarkUnchecked : kMarkChecked;
+  bool reached = false;
+  if (headless.Load()) {
+    program.Activate();
+    InstallForm& form = program.Form();
+    reached = true;
+    std::vector<platform::controls::ListItem*> rows;
+    for (const std::string& folder : folders) {
+      platform::controls::ListItem* row = FindFolderRow(program, folder);
+      if (row == nullptr) {
+        context.err << "QuarvelSetup: \"" << folder
+                    << "\" is no mail-enabled public folder of the folder list (see --list)\n";
+        reached = false;
+        continue;
+      }
+      if (row->SmallIcon() == wanted) continue;
+      if (const std::string why = WhyRowCannotBecome(program, *row, wanted); !why.empty()) {
+        context.err << "QuarvelSetup: " << row->Text() << ": " << why << '\n';
+        reached = false;
+        continue;
+      }
+      // A person's click: the row toggle flips it and marks it pending.
+      form.ListView1.UserClickItem(*row, true);
+      rows.push_back(row);
+    }
+    if (!rows.empty()) form.btnChange.UserClick();
+    for (const auto* row : rows) {
+      if (row->SmallIcon() != wanted || IsPending(*row)) reached = false;
+    }
+    if (rows.empty() && reached) context.out << "Nothing to do.\n";
+    WriteFolderList(program, context.out);
+  }
+  headless.Exit();
+  const int status = headless.ExitStatus();
+  return status == 0 && !reached ? 1 : status;
+}
+
+int RunRegisterStoreWide(const CommandContext& context, bool unregister) {
+  if (!CheckServerDirectory(context)) return 2;
+  HeadlessProgram headless(context);
+  SetupProgram& program = headless.Program();
+  bool reached = false;
+  if (headless.Load()) {
+    program.Activate();
+    InstallForm& form = program.Form();
+    const std::string press = unregister ? "Unregister" : "Register";
+    if (form.btnRegisterSW.Caption() != press) {
+      context.out << "Nothing to do: the application is "
+                  << (unregister ? "not registered store-wide" : "already registered store-wide")
+                  << ".\n";
+      reached = true;
+    } else if (!form.btnRegisterSW.Enabled()) {
+      context.err << "QuarvelSetup: the application is not installed (QuarvelSetup --install "
+                     "first)\n";
+    } else {
+      // Nobody is asked: the command line is the administrator's answer.
+      program.Registration().btnRegisterSW_Click(false);
+      reached = form.btnRegisterSW.Caption() != press;
+    }
+    WriteFolderList(program, context.out);
+  }
+  headless.Exit();
+  const int status = headless.ExitStatus();
+  return status == 0 && !reached ? 1 : status;
 }
 
 int RunRestore(const CommandContext& context, const RestoreOptions& options) {

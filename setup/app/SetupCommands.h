@@ -13,6 +13,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "setup/app/HeadlessWindowServices.h"
 #include "setup/app/ServerPlatform.h"
@@ -124,6 +125,36 @@ struct AddRuleOptions {
 // status 0 when the rule was added and nothing was logged, 1 otherwise, 2
 // for no server directory.
 int RunAddRule(const CommandContext& context, const AddRuleOptions& options);
+
+// The folder list as the window shows it after its first activation: the
+// registration mode, then one line per mail-enabled folder with its mark
+// ("checked", "unchecked", "pf", "targetpf", "accessdenied"; a "*" after it
+// when the row is pending), its path and its e-mail address.
+void WriteFolderList(SetupProgram& program, std::ostream& out);
+
+// --list: start-up and first activation, then WriteFolderList.
+int RunFolderList(const CommandContext& context);
+
+// --register / --unregister FOLDER...: start-up and first activation, then
+// a person's click on each named folder's row that does not yet read as
+// wanted ("checked" or "unchecked"), and a press of Change. A FOLDER is a
+// folder URL, a folder path as the list shows it, or a folder's e-mail
+// address (any case). A folder that is not listed, is a rule target, is
+// denied by the store, cannot be changed per folder while the store-wide
+// registration is active, or cannot be registered while the application is
+// not installed, is named on the error stream and left alone. Prints the
+// folder list afterwards. Exit status 0 when every folder reads as wanted
+// and nothing was logged, 1 otherwise, 2 for no server directory.
+int RunRegisterFolders(const CommandContext& context, const std::vector<std::string>& folders,
+                       bool unregister);
+
+// --register-store-wide / --unregister-store-wide: start-up and first
+// activation, then the store-wide button's work if it reads as wanted
+// ("Register" or "Unregister"), without the question a person is asked.
+// Registering needs the application installed. Prints the folder list
+// afterwards. Exit status 0 when the registration is in the wanted state
+// and nothing was logged, 1 otherwise, 2 for no server directory.
+int RunRegisterStoreWide(const CommandContext& context, bool unregister);
 
 // What --restore is told.
 struct RestoreOptions {

@@ -21,6 +21,9 @@ SetupProgram::SetupProgram(const SetupPlatform& platform,
       pickup_(context_),
       rules_(context_, *this, pickup_),
       ruleEditor_(context_, *this, rules_),
+      items_(context_),
+      registration_(context_, items_, *this),
+      folders_(context_, items_, *this),
       restore_(context_) {
   state_.sRuleFilePath = settings_.programDirectory / kRuleFileName;
   state_.lastValidPriority = form_.txtPriority.Text();
@@ -58,33 +61,34 @@ void SetupProgram::WireEvents() {
   }
   form_.btnPickUpChange.OnClick = [this] { pickup_.ChangeClick(); };
   form_.btnInstall.OnClick = [this] { complus_.btnInstall_Click(); };
+
+  form_.btnRegisterSW.OnClick = [this] { registration_.btnRegisterSW_Click(); };
+  form_.btnChange.OnClick = [this] { registration_.btnChange_Click(); };
+  form_.cmdCheckAll.OnClick = [this] { registration_.CheckAll(); };
+  // A click on a row and a click on its check box both flip it, once.
+  form_.ListView1.OnItemClick = [this](controls::ListItem& row) { registration_.RowToggle(row); };
+  form_.ListView1.OnItemCheck = [this](controls::ListItem& row) { registration_.RowToggle(row); };
+  form_.ListView1.OnMouseUp = [this] { folders_.ClearSelection(); };
+  form_.ListView1.OnColumnClick = [this](controls::ColumnHeader& column) {
+    folders_.ColumnClick(column);
+  };
 }
 
 void SetupProgram::RefreshButtons() { complus_.RefreshButtons(); }
 void SetupProgram::RestartComPlusApp() { complus_.RestartComPlusApp(kApplicationName); }
 void SetupProgram::GetADMailEnabledRecipients() { recipients_.GetADMailEnabledRecipients(); }
 
-// Until the folder walk comes: the five lists it fills are emptied, and the
-// recipients are filled while the list is marked as being refilled.
-void SetupProgram::GetPublicFolders() {
-  editor_.ComboTargets.Clear();
-  editor_.ComboEmailAddresses.Clear();
-  editor_.TreeView1.Nodes().Clear();
-  editor_.ListView1.ListItems().Clear();
-  form_.ListView1.ListItems().Clear();
-  window_.listReady = false;
-  GetADMailEnabledRecipients();
-  window_.listReady = true;
-}
+void SetupProgram::GetPublicFolders() { folders_.GetPublicFolders(); }
 
 void SetupProgram::LoadRules() { rules_.LoadRules(); }
 
-// Routines of concerns still to come do nothing yet.
-void SetupProgram::SortFolderListInitially() {}
-void SetupProgram::subRegister() {}
-void SetupProgram::subRegisterSW() {}
-void SetupProgram::ShowStoreWideState() {}
-void SetupProgram::CorrelatePFList(const std::string&, const std::string&) {}
-void SetupProgram::TransformAllTargetsInPFList() {}
+void SetupProgram::SortFolderListInitially() { folders_.SortFolderListInitially(); }
+void SetupProgram::subRegister() { registration_.subRegister(); }
+void SetupProgram::subRegisterSW() { registration_.subRegisterSW(); }
+void SetupProgram::ShowStoreWideState() { registration_.ShowStoreWideState(); }
+void SetupProgram::CorrelatePFList(const std::string& previousTarget, const std::string& target) {
+  folders_.CorrelatePFList(previousTarget, target);
+}
+void SetupProgram::TransformAllTargetsInPFList() { folders_.TransformAllTargetsInPFList(); }
 
 }  // namespace quarvel::setup

@@ -20,14 +20,17 @@
 #include "platform/controls/WindowServices.h"
 #include "setup/discovery/DirectoryRecipients.h"
 #include "setup/discovery/PickupDirectory.h"
+#include "setup/discovery/PublicFolderList.h"
 #include "setup/discovery/ServerPaths.h"
 #include "setup/main/ComPlusApplication.h"
 #include "setup/main/ErrorLog.h"
+#include "setup/main/EventRegistration.h"
 #include "setup/main/InstallForm.h"
 #include "setup/main/MainWindow.h"
 #include "setup/main/PriorityField.h"
 #include "setup/main/ProgramSettings.h"
 #include "setup/main/ProgramState.h"
+#include "setup/main/RegistrationItems.h"
 #include "setup/main/QuarantineRestore.h"
 #include "setup/main/SetupContext.h"
 #include "setup/main/SetupPlatform.h"
@@ -74,6 +77,9 @@ class SetupProgram : private WindowRoutines {
   [[nodiscard]] PickupDirectory& Pickup() { return pickup_; }
   [[nodiscard]] RuleList& Rules() { return rules_; }
   [[nodiscard]] RuleEditor& RuleEditing() { return ruleEditor_; }
+  [[nodiscard]] RegistrationItems& Items() { return items_; }
+  [[nodiscard]] EventRegistration& Registration() { return registration_; }
+  [[nodiscard]] PublicFolderList& Folders() { return folders_; }
   [[nodiscard]] QuarantineRestore& Restore() { return restore_; }
 
  private:
@@ -111,6 +117,9 @@ class SetupProgram : private WindowRoutines {
   PickupDirectory pickup_;
   RuleList rules_;
   RuleEditor ruleEditor_;
+  RegistrationItems items_;
+  EventRegistration registration_;
+  PublicFolderList folders_;
   QuarantineRestore restore_;
 };
 

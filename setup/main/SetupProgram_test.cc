@@ -24,9 +24,12 @@ using platform::ado::adStateOpen;
 
 // The sample directory's objects with an address: the recipient fill lets
 // window messages run once for each.
-constexpr int kSampleMailRecipients = 18;
+constexpr int kSampleMailRecipients = 22;
 // The rule editor, made at start-up, sorts its recipients list once.
 constexpr int kEditorCreation = 1;
+// The folder walk lets them run once per visible top-level folder, and the
+// initial sort once.
+constexpr int kFolderListMessages = 8 + 1;
 
 TEST(CommandLineTest, OnlyTheFirstTwoCharactersDecideBatchMode) {
   const std::pair<const char*, bool> cases[] = {
@@ -96,7 +99,7 @@ TEST_F(SetupProgramTest, ShowingTheWindowRunsTheFirstActivationOnce) {
   EXPECT_EQ(Services().mousePointer, MousePointer::kDefault);
   EXPECT_FALSE(program_->Form().btnChange.Enabled());
   const int doEvents = Services().doEventsCount;
-  EXPECT_EQ(doEvents, 3 + kSampleMailRecipients + kEditorCreation);
+  EXPECT_EQ(doEvents, 3 + kSampleMailRecipients + kEditorCreation + kFolderListMessages);
   program_->Form().UserDeactivate();
   program_->Form().UserActivate();
   EXPECT_EQ(Services().doEventsCount, doEvents) << "the one-time work ran again";
@@ -114,13 +117,15 @@ TEST_F(SetupProgramTest, BatchModeRunsItsPassAndClosesWithoutTouchingTheWindowAg
   EXPECT_TRUE(program_->State().blnAllowEditorUnload);
   EXPECT_EQ(program_->Window().directoryConnection.State(), adStateClosed);
   EXPECT_EQ(program_->Window().storeConnection.State(), adStateClosed);
-  // The folder list's refresh lets messages run twice, and once per
-  // recipient; the steps after the pass (messages, column fit, EndAction)
-  // never run.
-  EXPECT_EQ(Services().doEventsCount, 2 + kSampleMailRecipients + kEditorCreation);
+  // The folder list's refresh lets messages run twice, once per recipient
+  // and as the folder list is filled and sorted; the steps after the pass
+  // (messages, column fit, EndAction) never run.
+  EXPECT_EQ(Services().doEventsCount,
+            2 + kSampleMailRecipients + kEditorCreation + kFolderListMessages);
   EXPECT_TRUE(Services().messageBoxes.empty());
   program_->Activate();
-  EXPECT_EQ(Services().doEventsCount, 2 + kSampleMailRecipients + kEditorCreation)
+  EXPECT_EQ(Services().doEventsCount,
+            2 + kSampleMailRecipients + kEditorCreation + kFolderListMessages)
       << "a closed program ran again";
 }
 

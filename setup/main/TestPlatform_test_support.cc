@@ -80,7 +80,7 @@ TestPlatform::TestPlatform(TestPlatformOptions options)
   session_ = std::make_unique<store::StoreSession>(
       *store_,
       store::ServerFacts{discovery_.Config().computerName, discovery_.Config().mailDomain});
-  session_->RegisterProvider(providers_);
+  store::RegisterFailingStoreProvider(providers_, *session_, storeFailures_);
 }
 
 TestPlatform::~TestPlatform() {

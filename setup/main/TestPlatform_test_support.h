@@ -5,8 +5,8 @@
 // memory so a test can add, change or remove virtual servers. Options swap in
 // a failing wrapper for the host, the directory, the discovery or the
 // metabase, or take the directory away, so that every start-up failure can be
-// tried; the catalog always sits behind a failing wrapper that a test arms
-// when it wants a call to fail.
+// tried; the catalog and the store's provider always sit behind failing
+// wrappers that a test arms when it wants a call to fail.
 //
 // The temporary directory is also the program's directory and working
 // directory. The catalog does not load module files: a file that exists
@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ado/ProviderRegistry.h"
@@ -28,6 +29,7 @@
 #include "platform/host/InMemoryHost.h"
 #include "platform/metabase/Metabase.h"
 #include "platform/store/PublicStore.h"
+#include "platform/store/provider/FailingStoreProviderSession.h"
 #include "platform/store/provider/ServerConfigDiscovery.h"
 #include "platform/store/provider/StoreSession.h"
 #include "setup/main/SetupPlatform.h"
@@ -61,6 +63,17 @@ class TestPlatform {
   [[nodiscard]] platform::controls::ScriptedWindowServices& Services() { return services_; }
   [[nodiscard]] platform::complus::InMemoryCatalog& Catalog() { return catalog_; }
   [[nodiscard]] platform::complus::FailingCatalog& CatalogWrapper() { return failingCatalog_; }
+  // What the store's provider fails: nothing until a test sets it, for
+  // connections already open as well as later ones.
+  [[nodiscard]] platform::store::ProviderFailurePlan& StoreFailures() { return storeFailures_; }
+  // Arms the store's provider afresh: the `nth` call of `call` (0: every
+  // one) on a record whose URL holds `urlContains` fails from now on.
+  void FailStoreCall(platform::store::ProviderCall call, int nth, std::string urlContains = "") {
+    storeFailures_ = platform::store::ProviderFailurePlan{};
+    storeFailures_.call = call;
+    storeFailures_.nth = nth;
+    storeFailures_.urlContains = std::move(urlContains);
+  }
   // The classes a module file holds, for every module file.
   void SetModuleProgIds(std::vector<std::string> progIds) { moduleProgIds_ = std::move(progIds); }
   // Writes the component file Quarvel.so into the working directory.
@@ -83,6 +96,7 @@ class TestPlatform {
   std::unique_ptr<platform::metabase::MetabaseBinder> failingMetabase_;
   std::unique_ptr<platform::store::PublicStore> store_;
   std::unique_ptr<platform::store::StoreSession> session_;
+  platform::store::ProviderFailurePlan storeFailures_;
   platform::ado::ProviderRegistry providers_;
   platform::controls::ScriptedWindowServices services_;
   std::vector<std::string> moduleProgIds_{"Quarvel.QuarvelCls"};

@@ -39,6 +39,14 @@ const std::vector<SampleFolder>& SampleFolders() {
       {{"Archive", "Old Spam"}, ""},
       {{"Board Room"}, "board@example.com", false, true},
       {{"System Notes"}, "", true},
+      // Names that queries and URLs must carry whole: an apostrophe, double
+      // quotes and letters beyond ASCII, at the top and deep in a tree.
+      {{"Bob's Deals"}, "bobs.deals@example.com"},
+      {{"Bob's Deals", "Old Offers"}, ""},
+      {{"Customers"}, "customers@example.com"},
+      {{"Customers", "Europe"}, "europe@example.com"},
+      {{"Customers", "Europe", "Z\u00fcrich \"Ost\""}, "zuerich@example.com"},
+      {{"Customers", "Europe", "Z\u00fcrich \"Ost\"", "R\u00e9clamations"}, ""},
   };
   return folders;
 }

@@ -1,7 +1,9 @@
 // A sample server for trying Quarvel: one mounted public store with a
-// realistic folder tree (nested folders, mail-enabled and not, names with
-// blanks, a folder the store refuses access to, a hidden folder), an empty
-// component catalog, an empty journal and the SMTP pickup directory.
+// realistic folder tree (nested folders, mail-enabled and not, a
+// mail-enabled tree three levels deep, names with blanks, an apostrophe,
+// double quotes and letters beyond ASCII, a mail-enabled folder the store
+// refuses access to, a hidden folder), an empty component catalog, an empty
+// journal and the SMTP pickup directory.
 #pragma once
 
 #include <filesystem>
