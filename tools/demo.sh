@@ -23,9 +23,13 @@ echo "== The sink, with its own rule file beside it"
 mkdir -p "$root/sink"
 cp "$bin/Quarvel.so" "$root/sink/Quarvel.so"
 sed "s|^Path=.*|Path=$root/pickup|" testdata/demo-rules.ini > "$root/sink/Quarvel.ini"
-# The setup program installs the component file from its working directory.
-(cd "$root/sink" && "$bin/QuarvelSetup" --install)
-(cd "$root/sink" && "$bin/QuarvelSetup" --register-store-wide) | head -n 1
+# The setup program lives beside the sink, as an installation has it: it
+# edits the rule file beside itself and installs the component file from its
+# working directory.
+cp "$bin/QuarvelSetup" "$root/sink/QuarvelSetup"
+setup=$root/sink/QuarvelSetup
+(cd "$root/sink" && "$setup" --install)
+(cd "$root/sink" && "$setup" --register-store-wide) | head -n 1
 "$bin/quarvel-explain" rules "$root/sink/Quarvel.ini"
 
 echo "== Delivering the sample mail"
@@ -33,10 +37,10 @@ echo "== Delivering the sample mail"
 
 echo "== Per folder: the setup program registers the sink in Sales only"
 cd "$root/sink"
-"$bin/QuarvelSetup" --unregister-store-wide > /dev/null
-"$bin/QuarvelSetup" --register Sales
+"$setup" --unregister-store-wide > /dev/null
+"$setup" --register Sales
 # Batch mode re-applies the registration as it stands and changes nothing here.
-"$bin/QuarvelSetup" -b
+"$setup" -b
 spam=$OLDPWD/testdata/mail/17-scl9-no-spam-headers.eml
 for folder in Sales Inbox "Sales/Leads"; do
   echo "-- SCL 9 mail delivered to $folder:"
@@ -48,5 +52,5 @@ echo "== Checking the rule file"
 "$bin/quarvel-explain" lint --root "$root" "$root/sink/Quarvel.ini"
 
 echo "== Restoring one quarantined message to the folder it was delivered to"
-(cd "$root/sink" && "$bin/QuarvelSetup" --restore "Junk Mail/Quarantine" --match "Pre-approved")
+(cd "$root/sink" && "$setup" --restore "Junk Mail/Quarantine" --match "Pre-approved")
 "$bin/exsim" ls Sales
