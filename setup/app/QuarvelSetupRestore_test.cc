@@ -16,8 +16,8 @@
 #include "platform/directory/DirectoryFile.h"
 #include "platform/directory/SampleDirectory.h"
 #include "platform/host/HostFacts.h"
-#include "tools/exsim/SampleServer.h"
-#include "tools/exsim/SimulatedServer.h"
+#include "platform/server/SampleServer.h"
+#include "platform/server/SimulatedServer.h"
 
 namespace quarvel::setup {
 namespace {
@@ -61,10 +61,10 @@ class RestoreTest : public ::testing::Test {
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     directory_ = pattern;
     server_ = directory_ / "server";
-    exsim::CreateSampleServer(server_, false);
+    platform::server::CreateSampleServer(server_, false);
     platform::host::WriteSampleHostFile(server_);
     platform::directory::WriteSampleDirectory(server_ / platform::directory::kDirectoryFileName,
-                                              exsim::kSampleComputerName, "Administrator");
+                                              platform::server::kSampleComputerName, "Administrator");
     fs::copy_file(QUARVEL_MODULE_PATH, directory_ / "Quarvel.so");
     fs::create_directories(directory_ / "bin");
     fs::copy_file(QUARVEL_SETUP_PATH, directory_ / "bin" / "QuarvelSetup");
@@ -125,7 +125,7 @@ class RestoreTest : public ::testing::Test {
   }
 
   FolderState Folder(const std::string& path) {
-    exsim::SimulatedServer server(server_);
+    platform::server::SimulatedServer server(server_);
     FolderState state;
     for (const auto& item : server.Store().Items(server.ResolveFolder(path))) {
       state[item.Name()] = {server.Store().ReadMessage(item), server.Store().ReadProperties(item)};
@@ -158,7 +158,7 @@ class RestoreTest : public ::testing::Test {
 
   // An item put straight into Junk Mail, as if a rule had moved it there.
   void Plant(const std::string& name, const std::string& mark, const std::string& moveTo = "") {
-    exsim::SimulatedServer server(server_);
+    platform::server::SimulatedServer server(server_);
     store::PropertyMap properties{{"urn:schemas:httpmail:subject", ado::Variant(name)}};
     if (!mark.empty()) properties[kMark] = ado::Variant(mark);
     if (!moveTo.empty()) properties["Move to"] = ado::Variant(moveTo);
@@ -237,7 +237,7 @@ TEST_F(RestoreTest, ItemsThatCannotGoBackStayAndAreReported) {
   // A name taken at home: the item comes back beside it, nothing is replaced.
   Plant("dup.eml", std::string(kStoreRoot) + "Inbox", "http://MAIL01/Public/Junk Mail");
   {
-    exsim::SimulatedServer server(server_);
+    platform::server::SimulatedServer server(server_);
     server.Store().WriteItem(server.ResolveFolder("Inbox").Child("dup.eml"), "mine", {});
   }
   auto before = Everything();

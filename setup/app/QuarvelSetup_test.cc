@@ -23,7 +23,7 @@
 #include "platform/directory/DirectoryFile.h"
 #include "platform/directory/SampleDirectory.h"
 #include "platform/host/HostFacts.h"
-#include "tools/exsim/SampleServer.h"
+#include "platform/server/SampleServer.h"
 
 namespace quarvel::setup {
 namespace {
@@ -51,10 +51,10 @@ class QuarvelSetupTest : public ::testing::Test {
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     directory_ = pattern;
     server_ = directory_ / "server";
-    exsim::CreateSampleServer(server_, false);
+    platform::server::CreateSampleServer(server_, false);
     platform::host::WriteSampleHostFile(server_);
     platform::directory::WriteSampleDirectory(server_ / platform::directory::kDirectoryFileName,
-                                              exsim::kSampleComputerName, "Administrator");
+                                              platform::server::kSampleComputerName, "Administrator");
     // The program runs where the component file is.
     fs::copy_file(QUARVEL_MODULE_PATH, directory_ / "Quarvel.so");
     fs::create_directories(directory_ / "bin");
@@ -153,7 +153,7 @@ TEST_F(QuarvelSetupTest, TheReportSaysWhatStartUpFound) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("Exchange server:    MAIL01\n"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Public folder root: http://MAIL01/Public/\n"), std::string::npos);
-  EXPECT_NE(run.out.find(std::string("Public store:       ") + exsim::kSampleStoreGuid),
+  EXPECT_NE(run.out.find(std::string("Public store:       ") + platform::server::kSampleStoreGuid),
             std::string::npos);
   EXPECT_NE(run.out.find("Windows version:    Windows XP\n"), std::string::npos);
   EXPECT_NE(run.out.find("Cluster node:       no\n"), std::string::npos);

@@ -1,6 +1,5 @@
 #include "setup/app/ServerPlatform.h"
 
-#include <cstdlib>
 #include <exception>
 #include <string>
 
@@ -8,6 +7,7 @@
 #include "platform/complus/ComponentCatalog.h"
 #include "platform/directory/DirectoryProvider.h"
 #include "platform/host/HostFacts.h"
+#include "platform/server/ServerFiles.h"
 #include "platform/store/provider/ServerConfig.h"
 
 namespace quarvel::setup {
@@ -17,7 +17,6 @@ namespace store = platform::store;
 using platform::PlatformError;
 
 namespace {
-constexpr const char* kMetabaseFileName = "metabase.json";
 
 // A catalog whose file cannot be read: every call fails with the reason.
 class UnusableCatalog : public platform::complus::AdminCatalog {
@@ -47,18 +46,15 @@ class UnusableCatalog : public platform::complus::AdminCatalog {
 
 }  // namespace
 
-fs::path ServerPlatform::DefaultRoot() {
-  const char* root = std::getenv("EXSIM_ROOT");
-  return root != nullptr && *root != '\0' ? fs::path(root) : fs::current_path() / "exsim-server";
-}
+fs::path ServerPlatform::DefaultRoot() { return platform::server::DefaultServerRoot(); }
 
 ServerPlatform::ServerPlatform(fs::path root)
     : root_(std::move(root)),
-      host_(root_ / platform::host::kHostFileName),
+      host_(platform::server::ServerFiles{root_}.HostFile()),
       directory_(std::make_shared<platform::directory::DirectoryFile>(
-          root_ / platform::directory::kDirectoryFileName)),
-      discovery_(root_ / store::kServerConfigFileName),
-      metabase_(root_ / kMetabaseFileName) {
+          platform::server::ServerFiles{root_}.DirectoryFile())),
+      discovery_(platform::server::ServerFiles{root_}.ConfigFile()),
+      metabase_(platform::server::ServerFiles{root_}.MetabaseFile()) {
   platform::directory::RegisterDirectoryProvider(providers_, directory_);
   RegisterStoreProvider();
   try {
@@ -68,7 +64,9 @@ ServerPlatform::ServerPlatform(fs::path root)
   }
 }
 
-fs::path ServerPlatform::CatalogFile() const { return root_ / "complus" / "catalog.json"; }
+fs::path ServerPlatform::CatalogFile() const {
+  return platform::server::ServerFiles{root_}.CatalogFile();
+}
 
 ServerPlatform::~ServerPlatform() = default;
 
@@ -78,10 +76,11 @@ void ServerPlatform::RegisterStoreProvider() {
   // the reason.
   PlatformError unusable(platform::kErrFail, "");
   try {
-    const auto config = store::ServerConfig::Load(root_ / store::kServerConfigFileName);
-    if (!fs::is_regular_file(root_ / store::kDatabaseFileName)) {
+    const auto config = store::ServerConfig::Load(platform::server::ServerFiles{root_}.ConfigFile());
+    const fs::path database = platform::server::ServerFiles{root_}.DatabaseFile();
+    if (!fs::is_regular_file(database)) {
       throw PlatformError(platform::kErrNotFound,
-                          "no public store at " + (root_ / store::kDatabaseFileName).string());
+                          "no public store at " + database.string());
     }
     store_ = std::make_unique<store::PublicStore>(root_);
     session_ = std::make_unique<store::StoreSession>(

@@ -1,10 +1,10 @@
 // The setup program's platform on the stand-in server: one directory
-// (EXSIM_ROOT, see DefaultRoot) holding the host's facts (host.ini), the
-// directory (directory.ldif), the server's management objects (server.json),
-// the public store (store/), the component catalog (complus/catalog.json) and
-// the metabase (metabase.json). It owns each stand-in and the data layer's
-// providers ("ExOLEDB.DataSource" on the store, "adsDSOobject" on the
-// directory) and lends them to the program as a SetupPlatform.
+// (EXSIM_ROOT, see DefaultRoot) holding the host's facts, the directory, the
+// server's management objects, the public store, the component catalog and
+// the metabase, each where platform/server/ServerFiles.h says. It owns each
+// stand-in and the data layer's providers ("ExOLEDB.DataSource" on the store,
+// "adsDSOobject" on the directory) and lends them to the program as a
+// SetupPlatform.
 //
 // Making one never fails for a missing or broken part: the part's own calls
 // fail later with its error (a missing directory file is no directory, a

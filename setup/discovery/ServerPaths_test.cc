@@ -12,7 +12,7 @@
 #include "platform/host/HostSystem.h"
 #include "platform/store/provider/ServerConfig.h"
 #include "setup/main/TestPlatform_test_support.h"
-#include "tools/exsim/SampleServer.h"
+#include "platform/server/SampleServer.h"
 
 namespace quarvel::setup {
 namespace {
@@ -71,7 +71,7 @@ TEST_P(ClusterNameTest, TheServerIsTheLastCnOfTheUsersHomeServer) {
   EXPECT_EQ(program->Window().clusterServerName, c.clusterName);
   EXPECT_EQ(program->Window().exchangeServerName, c.clusterName);
   // Only the sample server's own name leads to its store.
-  if (c.clusterName == exsim::kSampleComputerName) {
+  if (c.clusterName == platform::server::kSampleComputerName) {
     EXPECT_EQ(program->State().publicFolderRootUrl, kRoot);
     EXPECT_TRUE(program->Log().IsEmpty()) << program->Form().txtErr.Text();
   } else {
@@ -138,7 +138,7 @@ TEST_F(StoreWalkTest, TheSampleTreeIsInTheSecondGroupBehindADismountedStore) {
   auto program = Start();
   EXPECT_EQ(program->State().publicFolderRootUrl, kRoot);
   EXPECT_EQ(program->State().rootUrlLength, 21);
-  EXPECT_EQ(program->State().publicStoreId, exsim::kSampleStoreGuid);
+  EXPECT_EQ(program->State().publicStoreId, platform::server::kSampleStoreGuid);
   EXPECT_TRUE(program->Log().IsEmpty()) << program->Form().txtErr.Text();
 }
 
@@ -173,7 +173,7 @@ TEST_F(StoreWalkTest, AStoreConnectionThatCannotOpenIsLoggedUnderItsUrl) {
   }
   auto program = Start();
   EXPECT_EQ(program->State().publicFolderRootUrl, "file://./Public/");
-  EXPECT_EQ(program->State().publicStoreId, exsim::kSampleStoreGuid);
+  EXPECT_EQ(program->State().publicStoreId, platform::server::kSampleStoreGuid);
   EXPECT_EQ(program->Window().storeConnection.State(), platform::ado::adStateClosed);
   EXPECT_EQ(program->Log().EntriesWritten(), 1);
   EXPECT_NE(program->Form().txtErr.Text().find("] file://./Public/ - ERROR: "), std::string::npos)
@@ -216,7 +216,7 @@ TEST(StoreWalkFailureTest, EachFailingCallOfTheWalkEndsAsItsGroupAllows) {
     const bool rootLost = call <= 3 || (call >= 10 && call <= 20);
     EXPECT_EQ(program->State().publicFolderRootUrl, rootLost ? "" : kRoot);
     EXPECT_EQ(program->State().publicStoreId,
-              rootLost || call == 21 ? "" : exsim::kSampleStoreGuid);
+              rootLost || call == 21 ? "" : platform::server::kSampleStoreGuid);
     const bool logged = rootLost || call == 21;
     EXPECT_EQ(log.find("(call " + std::to_string(call) + ")") != std::string::npos, logged) << log;
     EXPECT_EQ(program->Log().EntriesWritten(), logged ? 1 : 0) << log;

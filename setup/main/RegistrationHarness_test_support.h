@@ -20,7 +20,7 @@
 #include "setup/main/RegistrationItems.h"
 #include "setup/main/SetupProgram.h"
 #include "setup/main/TestPlatform_test_support.h"
-#include "tools/exsim/SampleServer.h"
+#include "platform/server/SampleServer.h"
 
 namespace quarvel::setup::testing {
 
@@ -36,7 +36,7 @@ inline platform::store::StorePath StorePathOf(std::initializer_list<std::string>
 
 // Where the store-wide item of the sample store lives.
 inline platform::store::StorePath StoreWideItem() {
-  return StorePathOf({"non_ipm_subtree", std::string("StoreEvents") + exsim::kSampleStoreGuid,
+  return StorePathOf({"non_ipm_subtree", std::string("StoreEvents") + platform::server::kSampleStoreGuid,
                       "GlobalEvents", kRegistrationItemName});
 }
 

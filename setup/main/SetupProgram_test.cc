@@ -11,7 +11,7 @@
 #include "platform/directory/DirectoryErrors.h"
 #include "setup/main/CommandLine.h"
 #include "setup/main/TestPlatform_test_support.h"
-#include "tools/exsim/SampleServer.h"
+#include "platform/server/SampleServer.h"
 
 namespace quarvel::setup {
 namespace {
@@ -73,9 +73,9 @@ TEST_F(SetupProgramTest, StartUpFindsTheServerAndOpensBothConnections) {
   EXPECT_TRUE(state.blnTrackChanges);
   EXPECT_EQ(window.globalCatalogPath, "GC://dc01.example.com");
   EXPECT_EQ(window.directoryConnection.State(), adStateOpen);
-  EXPECT_EQ(window.exchangeServerName, exsim::kSampleComputerName);
+  EXPECT_EQ(window.exchangeServerName, platform::server::kSampleComputerName);
   EXPECT_EQ(state.publicFolderRootUrl, "http://MAIL01/Public/");
-  EXPECT_EQ(state.publicStoreId, exsim::kSampleStoreGuid);
+  EXPECT_EQ(state.publicStoreId, platform::server::kSampleStoreGuid);
   EXPECT_EQ(state.windowsVersionName, "Windows XP");
   EXPECT_EQ(window.storeConnection.State(), adStateOpen);
   EXPECT_EQ(window.storeConnection.ConnectionString(), "http://MAIL01/Public/");

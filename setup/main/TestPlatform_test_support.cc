@@ -16,7 +16,7 @@
 #include "platform/metabase/FailingMetabaseBinder.h"
 #include "platform/store/provider/FailingServerDiscovery.h"
 #include "platform/store/provider/ServerConfig.h"
-#include "tools/exsim/SampleServer.h"
+#include "platform/server/SampleServer.h"
 
 namespace quarvel::setup::testing {
 
@@ -35,7 +35,7 @@ fs::path MakeTemporaryDirectory() {
 
 TestPlatform::TestPlatform(TestPlatformOptions options)
     : root_(MakeTemporaryDirectory()),
-      discovery_((exsim::CreateSampleServer(root_, false),
+      discovery_((platform::server::CreateSampleServer(root_, false),
                   store::ServerConfig::Load(root_ / "server.json"))),
       metabase_(root_ / "metabase.json"),
       catalog_([this](const fs::path& file) -> std::vector<std::string> {

@@ -11,7 +11,7 @@
 #include "setup/rules/RuleEditorHarness_test_support.h"
 #include "tools/exsim/Delivery.h"
 #include "tools/exsim/ExsimCommands.h"
-#include "tools/exsim/SimulatedServer.h"
+#include "platform/server/SimulatedServer.h"
 #include "tools/quarvel-explain/ExplainCommands.h"
 
 namespace quarvel::setup {
@@ -27,7 +27,7 @@ TEST(RuleEditorEndToEndTest, ARuleAddedInTheEditorIsWhatTheSinkApplies) {
   const fs::path module = root / "Quarvel.so";
   fs::remove(module);
   fs::copy_file(QUARVEL_MODULE_PATH, module);
-  exsim::SimulatedServer server(root);
+  platform::server::SimulatedServer server(root);
   std::ostringstream out, err;
   ASSERT_EQ(exsim::InstallComponent(server, "Quarvel", module.string(), out, err), 0) << err.str();
   exsim::RegistrationRequest registration;

@@ -14,7 +14,7 @@
 #include "setup/rules/RuleListHarness_test_support.h"
 #include "tools/exsim/Delivery.h"
 #include "tools/exsim/ExsimCommands.h"
-#include "tools/exsim/SimulatedServer.h"
+#include "platform/server/SimulatedServer.h"
 
 namespace quarvel::setup {
 namespace {
@@ -27,7 +27,7 @@ TEST(RuleListEndToEndTest, AMovedRuleDecidesTheNextDeliveredMessage) {
   // The setup program and the sink module share one directory, as installed.
   const fs::path module = platform.Root() / "Quarvel.so";
   fs::copy_file(QUARVEL_MODULE_PATH, module);
-  exsim::SimulatedServer server(platform.Root());
+  platform::server::SimulatedServer server(platform.Root());
   std::ostringstream out, err;
   ASSERT_EQ(exsim::InstallComponent(server, "Quarvel", module.string(), out, err), 0) << err.str();
   exsim::RegistrationRequest registration;

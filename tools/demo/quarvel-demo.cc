@@ -15,7 +15,7 @@
 #include "platform/PlatformError.h"
 #include "tools/exsim/Delivery.h"
 #include "tools/exsim/MailManifest.h"
-#include "tools/exsim/SimulatedServer.h"
+#include "platform/server/SimulatedServer.h"
 #include "tools/exsim/SmtpCommand.h"
 #include "tools/quarvel-explain/EvalCommand.h"
 
@@ -51,7 +51,7 @@ std::string FolderOf(const std::string& url) {
   return slash == std::string::npos ? path : path.substr(0, slash);
 }
 
-std::string Ended(const std::string& outcome, exsim::SimulatedServer& server) {
+std::string Ended(const std::string& outcome, platform::server::SimulatedServer& server) {
   if (outcome.starts_with("moved to ")) {
     return "moved to " +
            FolderOf(server.HttpUrl(platform::store::ParseStoreUrl(outcome.substr(9))));
@@ -85,7 +85,7 @@ void PrintTable(const std::vector<Row>& rows) {
 
 int main(int argc, char** argv) {
   CLI::App app{"Deliver the sample mail through the sink on a simulated server and report."};
-  std::string root = exsim::SimulatedServer::DefaultRoot().string();
+  std::string root = platform::server::SimulatedServer::DefaultRoot().string();
   std::string mail = "testdata/mail";
   app.add_option("--root", root, "simulated server directory (default: $EXSIM_ROOT)");
   app.add_option("--mail", mail, "directory of sample mail with its MANIFEST.tsv")
@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
   CLI11_PARSE(app, argc, argv);
 
   try {
-    exsim::SimulatedServer server(root);
+    platform::server::SimulatedServer server(root);
     std::vector<Row> rows;
     for (auto& entry : exsim::ReadMailManifest(mail))
       rows.push_back({std::move(entry), {}, {}, {}});

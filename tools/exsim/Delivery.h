@@ -16,9 +16,12 @@
 
 #include "platform/store/DeliveryReceipts.h"
 #include "platform/store/events/StoreEvents.h"
-#include "tools/exsim/SimulatedServer.h"
+#include "platform/server/SimulatedServer.h"
 
 namespace quarvel::exsim {
+
+// exsim works on the platform's simulated server.
+using platform::server::SimulatedServer;
 
 // How many messages one thread saves in one transaction.
 inline constexpr std::size_t kDeliveryBatch = 256;

@@ -9,9 +9,12 @@
 #include <optional>
 #include <string>
 
-#include "tools/exsim/SimulatedServer.h"
+#include "platform/server/SimulatedServer.h"
 
 namespace quarvel::exsim {
+
+// exsim works on the platform's simulated server.
+using platform::server::SimulatedServer;
 
 // ls: the folder tree, or the items of one folder.
 int ListFolders(SimulatedServer& server, const std::string& folder, std::ostream& out,

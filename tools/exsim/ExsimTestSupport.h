@@ -14,12 +14,13 @@
 #include "platform/PlatformError.h"
 #include "tools/exsim/Delivery.h"
 #include "tools/exsim/ExsimCommands.h"
-#include "tools/exsim/SampleServer.h"
-#include "tools/exsim/SimulatedServer.h"
+#include "platform/server/SampleServer.h"
+#include "platform/server/SimulatedServer.h"
 
 namespace quarvel::exsim::testing {
 
 namespace fs = std::filesystem;
+using platform::server::CreateSampleServer;
 
 class ServerFixture : public ::testing::Test {
  protected:

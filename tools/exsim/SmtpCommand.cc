@@ -45,7 +45,7 @@ void ServerMailDelivery::ForgetReceipts(const std::string& file) { receipts_.For
 std::vector<std::string> ServerMailDelivery::ReceiptFiles() { return receipts_.Files(); }
 
 smtp::PickupDirectories SmtpDirectories(const SimulatedServer& server) {
-  const platform::metabase::Metabase metabase(server.Root() / "metabase.json");
+  const platform::metabase::Metabase metabase = server.ReadMetabase();
   if (const auto virtualServer = metabase.SmtpServer(1)) return smtp::DirectoriesOf(*virtualServer);
   const auto root = fs::absolute(server.Root());
   return {fs::absolute(server.PickupDirectory()), root / "Queue", root / "Drop", root / "Badmail"};

@@ -13,9 +13,12 @@
 #include "platform/smtp/MailDelivery.h"
 #include "platform/smtp/PickupService.h"
 #include "platform/store/DeliveryReceipts.h"
-#include "tools/exsim/SimulatedServer.h"
+#include "platform/server/SimulatedServer.h"
 
 namespace quarvel::exsim {
+
+// exsim works on the platform's simulated server.
+using platform::server::SimulatedServer;
 
 // Mail delivery into the simulated server's public folders: a folder is found
 // by its e-mail address; a message goes in as delivered mail of class

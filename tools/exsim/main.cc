@@ -16,8 +16,8 @@
 #include "platform/PlatformError.h"
 #include "tools/exsim/Delivery.h"
 #include "tools/exsim/ExsimCommands.h"
-#include "tools/exsim/SampleServer.h"
-#include "tools/exsim/SimulatedServer.h"
+#include "platform/server/SampleServer.h"
+#include "platform/server/SimulatedServer.h"
 #include "tools/exsim/SmtpCommand.h"
 
 namespace {
@@ -50,7 +50,7 @@ void AddInit(CLI::App& app, Invocation& invocation) {
   init->add_flag("--force", *force, "replace a server that is already there");
   init->callback([&invocation, force] {
     invocation.run = [force](const std::string& root) {
-      CreateSampleServer(root, *force);
+      quarvel::platform::server::CreateSampleServer(root, *force);
       std::cout << "Created a sample server at " << root << '\n';
       return 0;
     };

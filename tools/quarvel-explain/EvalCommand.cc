@@ -19,7 +19,7 @@
 #include "sink/CommitDecision.h"
 #include "sink/ItemProperties.h"
 #include "sink/QuarvelModule.h"
-#include "tools/exsim/SimulatedServer.h"
+#include "platform/server/SimulatedServer.h"
 #include "tools/quarvel-explain/DryRunStore.h"
 #include "tools/quarvel-explain/ExplainCommands.h"
 
@@ -387,11 +387,11 @@ int RunEval(const std::vector<std::string>& messages, const std::string& folder,
     }
   };
 
-  std::unique_ptr<exsim::SimulatedServer> server;
+  std::unique_ptr<platform::server::SimulatedServer> server;
   auto serverOptions = options;
   if (!serverRoot.empty()) {
     try {
-      server = std::make_unique<exsim::SimulatedServer>(serverRoot);
+      server = std::make_unique<platform::server::SimulatedServer>(serverRoot);
     } catch (const platform::PlatformError& error) {
       err << "quarvel-explain: " << error.Description() << '\n';
       return 1;

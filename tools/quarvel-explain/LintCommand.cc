@@ -80,7 +80,7 @@ void PrintJson(const std::string& path, std::size_t ruleCount,
 
 }  // namespace
 
-lint::ServerFacts SimulatedServerFacts(exsim::SimulatedServer& server) {
+lint::ServerFacts SimulatedServerFacts(platform::server::SimulatedServer& server) {
   lint::ServerFacts facts;
   facts.folderUrl = server.FileUrl(store::StorePath{});
   facts.moveDestination = [&server](const std::string& url) {
@@ -117,11 +117,11 @@ int RunLint(const LintOptions& options, std::ostream& out, std::ostream& err) {
     err << "quarvel-explain: cannot read the rule file " << path << '\n';
     return kLintUnusable;
   }
-  std::unique_ptr<exsim::SimulatedServer> server;
+  std::unique_ptr<platform::server::SimulatedServer> server;
   std::optional<lint::ServerFacts> facts;
   if (!options.serverRoot.empty()) {
     try {
-      server = std::make_unique<exsim::SimulatedServer>(options.serverRoot);
+      server = std::make_unique<platform::server::SimulatedServer>(options.serverRoot);
       facts = SimulatedServerFacts(*server);
     } catch (const platform::PlatformError& failure) {
       err << "quarvel-explain: " << failure.Description() << '\n';

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "common/RuleLint.h"
-#include "tools/exsim/SimulatedServer.h"
+#include "platform/server/SimulatedServer.h"
 
 namespace quarvel::explain {
 
@@ -29,6 +29,6 @@ int RunLint(const LintOptions& options, std::ostream& out, std::ostream& err);
 // What the simulated server knows about rule targets. The facts refer to
 // `server`, which must outlive them. Store failures read as "not known" or
 // as a missing folder, never as an error.
-[[nodiscard]] lint::ServerFacts SimulatedServerFacts(exsim::SimulatedServer& server);
+[[nodiscard]] lint::ServerFacts SimulatedServerFacts(platform::server::SimulatedServer& server);
 
 }  // namespace quarvel::explain

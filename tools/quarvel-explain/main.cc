@@ -2,7 +2,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
-#include "tools/exsim/SimulatedServer.h"
+#include "platform/server/SimulatedServer.h"
 #include "tools/quarvel-explain/EvalCommand.h"
 #include "tools/quarvel-explain/ExplainCommands.h"
 #include "tools/quarvel-explain/LintCommand.h"
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
   quarvel::explain::EvalOptions eval;
   std::vector<std::string> messages;
   std::string folder;
-  std::string root = quarvel::exsim::SimulatedServer::DefaultRoot().string();
+  std::string root = quarvel::platform::server::SimulatedServer::DefaultRoot().string();
   int scl = 0;
   auto* evalCommand = app.add_subcommand(
       "eval", "Show what the sink would do with messages: which rule fires, and what follows.");

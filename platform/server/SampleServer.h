@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-namespace quarvel::exsim {
+namespace quarvel::platform::server {
 
 inline constexpr const char* kSampleComputerName = "MAIL01";
 inline constexpr const char* kSampleDomain = "example.com";
@@ -19,4 +19,4 @@ inline constexpr const char* kSampleStoreGuid = "{6F1C2A9E-3B7D-4E58-9A21-C4D8E0
 // folders (and nothing else in `root`) are removed first.
 void CreateSampleServer(const std::filesystem::path& root, bool replace);
 
-}  // namespace quarvel::exsim
+}  // namespace quarvel::platform::server

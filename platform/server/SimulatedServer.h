@@ -1,13 +1,7 @@
 // One simulated server, opened from its directory (EXSIM_ROOT): the public
 // store with its events, the component catalog and host that create sinks,
-// and the event journal. Everything lives below the root:
-//   server.json            the server, its storage groups and public stores
-//   store.db               the public store: folders, items, registrations,
-//                          the event journal (one SQLite database, WAL mode;
-//                          store.db-wal and store.db-shm belong to it)
-//   complus/catalog.json   the component catalog (owner-only)
-//   metabase.json          the SMTP virtual servers and their directories
-//   pickup/ Queue/ Drop/ Badmail/   the SMTP service's directories
+// the event journal and the metabase. Everything lives below the root, where
+// ServerFiles says.
 //
 // Opening does not create anything; CreateSampleServer does. Thread-safe
 // after construction: deliveries may run on several threads.
@@ -19,13 +13,15 @@
 
 #include "platform/complus/ComponentCatalog.h"
 #include "platform/complus/ComponentHost.h"
+#include "platform/metabase/Metabase.h"
+#include "platform/server/ServerFiles.h"
 #include "platform/store/PublicStore.h"
 #include "platform/store/events/EventJournal.h"
 #include "platform/store/events/StoreEvents.h"
 #include "platform/store/provider/ServerConfig.h"
 #include "platform/store/provider/StoreSession.h"
 
-namespace quarvel::exsim {
+namespace quarvel::platform::server {
 
 class SimulatedServer {
  public:
@@ -39,7 +35,14 @@ class SimulatedServer {
   ~SimulatedServer();
 
   [[nodiscard]] const std::filesystem::path& Root() const { return root_; }
-  [[nodiscard]] std::filesystem::path PickupDirectory() const { return root_ / "pickup"; }
+  [[nodiscard]] std::filesystem::path PickupDirectory() const {
+    return ServerFiles{root_}.PickupDirectory();
+  }
+  // The SMTP virtual servers, read afresh (a person may have edited them).
+  // Throws PlatformError for a metabase file that cannot be read.
+  [[nodiscard]] platform::metabase::Metabase ReadMetabase() const {
+    return platform::metabase::Metabase(ServerFiles{root_}.MetabaseFile());
+  }
   [[nodiscard]] const platform::store::ServerConfig& Config() const { return config_; }
   [[nodiscard]] platform::store::PublicStore& Store() { return *store_; }
   [[nodiscard]] platform::store::StoreSession& Session() { return *session_; }
@@ -75,4 +78,4 @@ class SimulatedServer {
   std::unique_ptr<platform::store::StoreEvents> events_;
 };
 
-}  // namespace quarvel::exsim
+}  // namespace quarvel::platform::server

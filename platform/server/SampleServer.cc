@@ -1,5 +1,6 @@
-#include "tools/exsim/SampleServer.h"
+#include "platform/server/SampleServer.h"
 
+#include "platform/server/ServerFiles.h"
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -12,7 +13,7 @@
 #include "platform/store/PublicStore.h"
 #include "platform/store/provider/ServerConfig.h"
 
-namespace quarvel::exsim {
+namespace quarvel::platform::server {
 
 namespace store = platform::store;
 namespace fs = std::filesystem;
@@ -64,7 +65,8 @@ const std::vector<const char*>& ServerEntries() {
 }  // namespace
 
 void CreateSampleServer(const fs::path& root, bool replace) {
-  if (fs::exists(root / "server.json")) {
+  const ServerFiles files{root};
+  if (fs::exists(files.ConfigFile())) {
     if (!replace) {
       throw std::runtime_error("a server already exists at " + root.string() +
                                " (use --force to replace it)");
@@ -73,7 +75,7 @@ void CreateSampleServer(const fs::path& root, bool replace) {
   }
   fs::create_directories(root);
   store::SampleServerConfig(kSampleComputerName, kSampleDomain, kSampleStoreGuid)
-      .Save(root / "server.json");
+      .Save(files.ConfigFile());
 
   store::PublicStore publicStore(root);
   for (const auto& folder : SampleFolders()) {
@@ -91,24 +93,24 @@ void CreateSampleServer(const fs::path& root, bool replace) {
                                 .Child(std::string("StoreEvents") + kSampleStoreGuid)
                                 .Child("GlobalEvents");
   publicStore.CreateFolder(globalEvents, {"GlobalEvents", "", true, false});
-  fs::create_directories(root / "pickup");
+  fs::create_directories(files.PickupDirectory());
   // SMTP virtual server 1, as the setup program finds it; its other
   // directories default to Queue, Drop and Badmail beside the metabase.
-  platform::metabase::Metabase metabase(root / "metabase.json");
-  metabase.SetSmtpServer(1, {fs::absolute(root / "pickup"), {}, {}, {}});
+  platform::metabase::Metabase metabase(files.MetabaseFile());
+  metabase.SetSmtpServer(1, {fs::absolute(files.PickupDirectory()), {}, {}, {}});
   metabase.Save();
   for (const auto* directory : {"Queue", "Drop", "Badmail"}) {
     fs::create_directories(root / directory);
   }
-  fs::create_directories(root / "complus");
-  platform::complus::ComponentCatalog(root / "complus" / "catalog.json").Save();
+  fs::create_directories(files.CatalogFile().parent_path());
+  platform::complus::ComponentCatalog(files.CatalogFile()).Save();
   // The host the setup program runs on, and the directory it asks for
   // recipients and its identity: both person-editable text files.
   platform::host::WriteSampleHostFile(root);
   const auto facts = platform::host::SampleHostFacts();
-  platform::directory::WriteSampleDirectory(root / platform::directory::kDirectoryFileName,
+  platform::directory::WriteSampleDirectory(files.DirectoryFile(),
                                             facts.computerName,
                                             facts.userName.value_or("Administrator"));
 }
 
-}  // namespace quarvel::exsim
+}  // namespace quarvel::platform::server

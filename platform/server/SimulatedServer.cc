@@ -1,11 +1,9 @@
-#include "tools/exsim/SimulatedServer.h"
-
-#include <cstdlib>
+#include "platform/server/SimulatedServer.h"
 
 #include "common/Text.h"
 #include "platform/PlatformError.h"
 
-namespace quarvel::exsim {
+namespace quarvel::platform::server {
 
 namespace store = platform::store;
 namespace fs = std::filesystem;
@@ -24,19 +22,17 @@ class SimulatedServer::HostSinks : public store::SinkFactory {
   platform::complus::ComponentHost& host_;
 };
 
-fs::path SimulatedServer::DefaultRoot() {
-  const char* root = std::getenv("EXSIM_ROOT");
-  return root != nullptr && *root != '\0' ? fs::path(root) : fs::current_path() / "exsim-server";
-}
+fs::path SimulatedServer::DefaultRoot() { return DefaultServerRoot(); }
 
 SimulatedServer::SimulatedServer(fs::path root) : root_(std::move(root)) {
-  const auto configFile = root_ / "server.json";
+  const ServerFiles files{root_};
+  const auto configFile = files.ConfigFile();
   if (!fs::exists(configFile)) {
     throw platform::PlatformError(
         platform::kErrNotFound,
         "no simulated server at " + root_.string() + " (create one with: exsim init)");
   }
-  if (fs::is_directory(root_ / "store") && !fs::exists(root_ / store::kDatabaseFileName)) {
+  if (fs::is_directory(root_ / "store") && !fs::exists(files.DatabaseFile())) {
     throw platform::PlatformError(
         platform::kErrFail, "the server at " + root_.string() +
                                 " keeps its store as plain files, which this version no longer "
@@ -47,7 +43,7 @@ SimulatedServer::SimulatedServer(fs::path root) : root_(std::move(root)) {
   session_ = std::make_unique<store::StoreSession>(
       *store_, store::ServerFacts{config_.computerName, config_.mailDomain});
   catalog_ =
-      std::make_unique<platform::complus::ComponentCatalog>(root_ / "complus" / "catalog.json");
+      std::make_unique<platform::complus::ComponentCatalog>(files.CatalogFile());
   catalog_->Load();
   host_ = std::make_unique<platform::complus::ComponentHost>(catalog_->File());
   sinks_ = std::make_unique<HostSinks>(*host_);
@@ -120,4 +116,4 @@ std::string SimulatedServer::FileUrl(const store::StorePath& path) const {
   return session_->FileUrl(path);
 }
 
-}  // namespace quarvel::exsim
+}  // namespace quarvel::platform::server
