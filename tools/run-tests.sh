@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what the build needs, configures, builds and runs every test.
-# Arguments go to the configure step (CI passes -DQUARVEL_WERROR=ON).
+# Arguments go to the configure step.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
