@@ -49,7 +49,7 @@ inline void SetRules(const std::vector<Rule>& rules, const std::string& pickupPa
       list->emplace_back();
     }
   }
-  state.RuleCount = static_cast<std::int16_t>(static_cast<int>(state.TargetList.size()) - 1);
+  state.LastRuleIndex = static_cast<std::int16_t>(static_cast<int>(state.TargetList.size()) - 1);
   state.PickupPath = pickupPath;
 }
 
