@@ -1,8 +1,6 @@
 #include "platform/complus/ComponentCatalog.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -16,6 +14,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "common/FileWriter.h"
 #include "common/Text.h"
 #include "platform/PlatformError.h"
 #include "platform/complus/ComponentModuleFile.h"
@@ -203,40 +202,19 @@ json WriteApplication(const Application& app) {
                                     "): " + std::strerror(error));
 }
 
-void WriteFileAtOnce(const std::filesystem::path& file, const std::string& content) {
+void WriteFileAtOnce(FileWriter& files, const std::filesystem::path& file,
+                     const std::string& content) {
   const std::filesystem::path directory = file.parent_path();
   if (!directory.empty()) {
     std::error_code error;
     std::filesystem::create_directories(directory, error);
     if (error) ThrowSaveError(file, "create directory", error.value());
   }
-  // mkstemp creates the file 0600; fchmod keeps that whatever the umask did.
-  std::string temp = file.string() + ".XXXXXX";
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) ThrowSaveError(file, "create temporary file", errno);
-  const auto fail = [&](const char* step) {
-    const int error = errno;
-    close(fd);
-    unlink(temp.c_str());
-    ThrowSaveError(file, step, error);
-  };
-  if (fchmod(fd, S_IRUSR | S_IWUSR) != 0) fail("set permissions");
-  for (std::size_t written = 0; written < content.size();) {
-    const ssize_t n = write(fd, content.data() + written, content.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) fail("write");
-    written += static_cast<std::size_t>(n);
-  }
-  if (fsync(fd) != 0) fail("flush");
-  if (close(fd) != 0) {
-    const int error = errno;
-    unlink(temp.c_str());
-    ThrowSaveError(file, "close", error);
-  }
-  if (std::rename(temp.c_str(), file.c_str()) != 0) {
-    const int error = errno;
-    unlink(temp.c_str());
-    ThrowSaveError(file, "rename", error);
+  try {
+    // 0600 whatever the umask: the catalog holds passwords.
+    files.ReplaceWholeFile(file.string(), content, FileAccess{.mode = S_IRUSR | S_IWUSR});
+  } catch (const FileWriteError& failure) {
+    ThrowSaveError(file, std::string(StepName(failure.Step())).c_str(), failure.Error());
   }
 }
 
@@ -471,8 +449,9 @@ std::size_t CatalogCollection::SaveChanges() {
 // --- ComponentCatalog: plain model ---------------------------------------------------
 
 ComponentCatalog::ComponentCatalog(std::filesystem::path file, GuidSource newGuid,
-                                   ModuleLister listModule)
+                                   ModuleLister listModule, FileWriter& files)
     : file_(std::move(file)),
+      files_(&files),
       newGuid_(newGuid ? std::move(newGuid) : RandomGuidSource()),
       listModule_(listModule ? std::move(listModule) : ModuleLister(ListModuleProgIds)) {
   Load();
@@ -555,7 +534,7 @@ void ComponentCatalog::Save() const {
     savedText_ = std::move(content);
     return;
   }
-  WriteFileAtOnce(file_, content);
+  WriteFileAtOnce(*files_, file_, content);
 }
 
 Application* ComponentCatalog::FindApplication(std::string_view name) {
