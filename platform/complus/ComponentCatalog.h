@@ -57,6 +57,9 @@
 
 namespace quarvel::platform::complus {
 
+// What reading a set "Password" gives, and what listings print for one.
+inline constexpr std::string_view kMaskedPassword = "********";
+
 // What was recorded by CreateServiceForApplication. The service's password is
 // not kept: nothing here starts a service.
 struct Service {
