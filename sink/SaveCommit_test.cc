@@ -6,7 +6,7 @@
 #include "common/Text.h"
 #include "platform/events/EventFlags.h"
 #include "sink/GUID.h"
-#include "sink/PickupFile.h"
+#include "sink/PickupForward.h"
 #include "sink/QuarvelModule.h"
 #include "sink/SinkTestSupport.h"
 

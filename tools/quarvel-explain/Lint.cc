@@ -12,7 +12,7 @@
 
 #include "common/PatternCheck.h"
 #include "common/Text.h"
-#include "platform/smtp/PickupFile.h"
+#include "platform/smtp/PickupFileFormat.h"
 #include "sink/CommitDecision.h"
 #include "sink/HeaderMatching.h"
 #include "sink/ItemProperties.h"

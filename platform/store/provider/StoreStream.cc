@@ -8,7 +8,7 @@
 #include "common/FileWriter.h"
 #include "platform/PlatformError.h"
 #include "platform/ado/AdoErrors.h"
-#include "platform/smtp/PickupFile.h"
+#include "platform/smtp/PickupFileFormat.h"
 
 namespace quarvel::platform::store {
 namespace {

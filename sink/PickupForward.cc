@@ -1,4 +1,4 @@
-#include "sink/PickupFile.h"
+#include "sink/PickupForward.h"
 
 #include "platform/PlatformError.h"
 
