@@ -56,7 +56,7 @@ void BM_SaveThroughOnSyncSave(benchmark::State& state) {
   // One GUID for every message: each move replaces the item the one before
   // left in the junk folder, so the store keeps its size however many
   // iterations run, and the time per message does not creep up with them.
-  auto services = MemoryServices(store);
+  auto services = MemoryServices();
   services.newGuid = [] {
     sink::Guid guid;
     guid.data1 = 1;

@@ -16,7 +16,7 @@
 #include "common/SinkMarks.h"
 #include "common/Text.h"
 #include "common/basParser.h"
-#include "platform/smtp/PickupFile.h"
+#include "platform/smtp/PickupFileFormat.h"
 
 namespace quarvel::lint {
 

@@ -21,10 +21,6 @@ struct Decoded {
 
 constexpr bool IsInvalidByteChar(char32_t c) { return c >= 0xDC80 && c <= 0xDCFF; }
 
-constexpr unsigned char AsciiLower(unsigned char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
-
 constexpr bool InRange(unsigned char c, unsigned char lo, unsigned char hi) {
   return c >= lo && c <= hi;
 }
@@ -352,6 +348,42 @@ std::size_t CharCount(std::string_view s) {
     i += static_cast<unsigned char>(s[i]) < 0x80 ? 1 : DecodeAt(s, i).length;
   }
   return count;
+}
+
+std::string AsciiLowerCase(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = AsciiLower(c);
+  return out;
+}
+
+bool EqualsAsciiIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  return true;
+}
+
+bool StartsWithAsciiIgnoreCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() &&
+         EqualsAsciiIgnoreCase(text.substr(0, prefix.size()), prefix);
+}
+
+std::string EscapeControlChars(std::string_view text, std::string_view prefix) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      out += prefix;
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  return out;
 }
 
 }  // namespace quarvel::text

@@ -70,4 +70,25 @@ namespace quarvel::text {
 // Number of characters (code points, invalid bytes counting one each).
 [[nodiscard]] std::size_t CharCount(std::string_view s);
 
+// The letters A to Z as a to z; every other byte as it is. For texts that are
+// ASCII by their definition (protocol keywords, property and attribute names,
+// hex digits), where the Unicode rules above are not wanted. Inline: lookups
+// fold every byte they compare.
+[[nodiscard]] constexpr unsigned char AsciiLower(unsigned char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+[[nodiscard]] constexpr char AsciiLower(char c) {
+  return static_cast<char>(AsciiLower(static_cast<unsigned char>(c)));
+}
+[[nodiscard]] std::string AsciiLowerCase(std::string_view s);
+// Equal after AsciiLower on every byte.
+[[nodiscard]] bool EqualsAsciiIgnoreCase(std::string_view a, std::string_view b);
+[[nodiscard]] bool StartsWithAsciiIgnoreCase(std::string_view text, std::string_view prefix);
+
+// `text` with each control byte (below 0x20, and 0x7F) written as `prefix`
+// and two upper-case hex digits ("\x0A"), so that text from outside can
+// neither cut a message short nor forge a line in a log. Other bytes stay.
+[[nodiscard]] std::string EscapeControlChars(std::string_view text,
+                                             std::string_view prefix = "\\x");
+
 }  // namespace quarvel::text

@@ -174,5 +174,29 @@ TEST(ReplaceAllTest, ReplacesExactOccurrencesOnly) {
   EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
 }
 
+// ASCII folding leaves every byte but A to Z alone: no Unicode rule may let
+// a lookalike ("K" Kelvin sign, a long s) pass for an ASCII keyword.
+TEST(AsciiFoldTest, FoldsOnlyAsciiLetters) {
+  EXPECT_EQ(AsciiLowerCase("X-Sender: AZaz@[\\]^`{"), "x-sender: azaz@[\\]^`{");
+  EXPECT_EQ(AsciiLowerCase("\xE2\x84\xAA\xC3\x84\xFF"), "\xE2\x84\xAA\xC3\x84\xFF");
+  EXPECT_TRUE(EqualsAsciiIgnoreCase("Content-TYPE", "content-type"));
+  EXPECT_FALSE(EqualsAsciiIgnoreCase("k", "\xE2\x84\xAA"));
+  EXPECT_FALSE(EqualsAsciiIgnoreCase("ab", "abc"));
+  EXPECT_FALSE(EqualsAsciiIgnoreCase("@", "`"));  // 0x40 and 0x60 differ by case's bit only
+  EXPECT_TRUE(StartsWithAsciiIgnoreCase("FILE://./x", "file://"));
+  EXPECT_FALSE(StartsWithAsciiIgnoreCase("fil", "file"));
+  EXPECT_FALSE(StartsWithAsciiIgnoreCase("\xC5\xBFile", "sile"));
+}
+
+TEST(EscapeControlCharsTest, EscapesControlBytesOnly) {
+  EXPECT_EQ(EscapeControlChars("a\r\nb\tc\x7F"
+                               "d"),
+            "a\\x0D\\x0Ab\\x09c\\x7F"
+            "d");
+  EXPECT_EQ(EscapeControlChars(std::string("x\0y", 3)), "x\\x00y");
+  EXPECT_EQ(EscapeControlChars("\x1F \xC3\xA4\xFF~"), "\\x1F \xC3\xA4\xFF~");
+  EXPECT_EQ(EscapeControlChars("a\nb", "%"), "a%0Ab");
+}
+
 }  // namespace
 }  // namespace quarvel::text

@@ -56,7 +56,7 @@ std::uint32_t NameHash(std::string_view name) {
   for (char ch : name) {
     auto c = static_cast<unsigned char>(ch);
     if (c >= 0x80) return 0;
-    if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + ('a' - 'A'));
+    c = text::AsciiLower(c);
     h = (h ^ c) * 16777619u;
   }
   return h;

@@ -1,19 +1,17 @@
 #include "common/basIniFileWriter.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <span>
 #include <system_error>
 #include <utility>
 
+#include "common/FileWriter.h"
 #include "common/IniSyntax.h"
 
 namespace quarvel {
@@ -95,74 +93,43 @@ std::string ResolveLink(const std::string& filePath) {
   return resolved;
 }
 
-std::uint64_t Nonce(int attempt) {
-  std::uint64_t n = 0;
-  if (::getrandom(&n, sizeof n, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof n)) {
-    // O_EXCL keeps names unique anyway; randomness only avoids retries.
-    n = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-        (static_cast<std::uint64_t>(::getpid()) << 32) ^ static_cast<std::uint64_t>(attempt);
-  }
-  return n;
-}
-
-std::string TempPathFor(const std::string& filePath, std::uint64_t nonce) {
-  const std::size_t slash = filePath.rfind('/');
-  const std::string dir = slash == npos ? std::string() : filePath.substr(0, slash + 1);
-  const std::string base = slash == npos ? filePath : filePath.substr(slash + 1);
-  char suffix[24];
-  std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(nonce));
-  return dir + "." + base + suffix;
-}
-
-// Writes `content` to a new file beside the target and renames it over the
-// target, so readers never see a half-written file.
-void ReplaceFile(const std::string& filePath, std::string_view content,
+// Replaces the target at once, so readers never see a half-written file.
+void ReplaceFile(FileWriter& files, const std::string& filePath, std::string_view content,
                  const struct stat* existing) {
-  std::string tempPath;
-  int fd = -1;
-  for (int attempt = 0; attempt < 64 && fd < 0; ++attempt) {
-    tempPath = TempPathFor(filePath, Nonce(attempt));
-    // 0666 lets the umask decide for a new file, as for any other created file.
-    fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) {
-      Fail(filePath, "cannot create temporary file '" + tempPath + "': " + ErrnoText(errno));
-    }
-  }
-  if (fd < 0) Fail(filePath, "cannot create a temporary file beside it");
-
-  auto abandon = [&](const std::string& what) {
-    const int err = errno;
-    if (fd >= 0) ::close(fd);
-    ::unlink(tempPath.c_str());
-    Fail(filePath, what + ": " + ErrnoText(err));
-  };
+  FileAccess access;
   if (existing != nullptr) {
     // Ownership carries over where the process may set it; permissions always.
-    (void)!::fchown(fd, existing->st_uid, existing->st_gid);
-    if (::fchmod(fd, existing->st_mode & 07777) != 0) abandon("cannot set permissions");
+    access.mode = existing->st_mode & 07777;
+    access.owner = existing->st_uid;
+    access.group = existing->st_gid;
   }
-  for (std::size_t done = 0; done < content.size();) {
-    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-    if (n <= 0) {
-      if (n < 0 && errno == EINTR) continue;
-      if (n == 0) errno = EIO;
-      abandon("cannot write temporary file '" + tempPath + "'");
+  try {
+    files.ReplaceWholeFile(filePath, content, access);
+  } catch (const FileWriteError& failure) {
+    const std::string temp = "'" + failure.TemporaryPath() + "'";
+    std::string what;
+    switch (failure.Step()) {
+      case FileWriteStep::kCreate:
+        what = "cannot create temporary file " + temp;
+        break;
+      case FileWriteStep::kPermissions:
+        what = "cannot set permissions";
+        break;
+      case FileWriteStep::kWrite:
+        what = "cannot write temporary file " + temp;
+        break;
+      case FileWriteStep::kFlush:
+        what = "cannot flush temporary file " + temp;
+        break;
+      case FileWriteStep::kClose:
+        what = "cannot close temporary file " + temp;
+        break;
+      case FileWriteStep::kName:
+      case FileWriteStep::kRemove:
+        what = "cannot replace the file";
+        break;
     }
-    done += static_cast<std::size_t>(n);
-  }
-  if (::fsync(fd) != 0) abandon("cannot flush temporary file '" + tempPath + "'");
-  const int closed = ::close(fd);
-  fd = -1;
-  if (closed != 0) abandon("cannot close temporary file '" + tempPath + "'");
-  if (::rename(tempPath.c_str(), filePath.c_str()) != 0) abandon("cannot replace the file");
-
-  // Makes the rename itself durable; the new content is in place either way.
-  const std::size_t slash = filePath.rfind('/');
-  const std::string dir = slash == npos ? "." : slash == 0 ? "/" : filePath.substr(0, slash);
-  const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    ::fsync(dirFd);
-    ::close(dirFd);
+    Fail(filePath, what + ": " + ErrnoText(failure.Error()));
   }
 }
 
@@ -305,7 +272,7 @@ struct Edit {
   std::string_view section, key, value;
 };
 
-void Apply(const std::string& filePath, std::span<const Edit> edits) {
+void Apply(FileWriter& files, const std::string& filePath, std::span<const Edit> edits) {
   if (filePath.empty()) Fail(filePath, "no file name");
   const std::string target = ResolveLink(filePath);
   FileContent file = ReadWholeFile(target);
@@ -329,7 +296,7 @@ void Apply(const std::string& filePath, std::span<const Edit> edits) {
       ((file.st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) {
     Fail(filePath, "cannot write it: the file is read-only");
   }
-  ReplaceFile(target, updated, file.result == ReadResult::kOk ? &file.st : nullptr);
+  ReplaceFile(files, target, updated, file.result == ReadResult::kOk ? &file.st : nullptr);
 }
 
 }  // namespace
@@ -340,16 +307,17 @@ void WriteIniValue(std::string_view section, std::string_view key, std::string_v
                    const std::string& filePath) {
   CheckWrite(section, key, value, filePath);
   const Edit edit{false, section, key, value};
-  Apply(filePath, {&edit, 1});
+  Apply(SystemFiles(), filePath, {&edit, 1});
 }
 
 void DeleteIniSection(std::string_view section, const std::string& filePath) {
   CheckSection(section, filePath);
   const Edit edit{true, section, {}, {}};
-  Apply(filePath, {&edit, 1});
+  Apply(SystemFiles(), filePath, {&edit, 1});
 }
 
-IniBatch::IniBatch(std::string filePath) : filePath_(std::move(filePath)) {}
+IniBatch::IniBatch(std::string filePath, FileWriter& files)
+    : filePath_(std::move(filePath)), files_(files) {}
 
 IniBatch& IniBatch::Write(std::string_view section, std::string_view key, std::string_view value) {
   CheckWrite(section, key, value, filePath_);
@@ -367,7 +335,7 @@ void IniBatch::Commit() {
   std::vector<Edit> edits;
   edits.reserve(changes_.size());
   for (const Change& c : changes_) edits.push_back({c.deleteSection, c.section, c.key, c.value});
-  Apply(filePath_, edits);
+  Apply(files_, filePath_, edits);
   changes_.clear();
 }
 

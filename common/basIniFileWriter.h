@@ -24,6 +24,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/FileWriter.h"
 #include "common/basIniFile.h"
 
 namespace quarvel {
@@ -42,7 +43,8 @@ void DeleteIniSection(std::string_view section, const std::string& filePath);
 // Nothing touches the file until Commit; the changes apply in the order given.
 class IniBatch {
  public:
-  explicit IniBatch(std::string filePath);
+  // The file is written through `files`, which must outlive the batch.
+  explicit IniBatch(std::string filePath, FileWriter& files = SystemFiles());
 
   // Throws IniError at once for names or values refused as described above.
   IniBatch& Write(std::string_view section, std::string_view key, std::string_view value);
@@ -58,6 +60,7 @@ class IniBatch {
     std::string section, key, value;
   };
   std::string filePath_;
+  FileWriter& files_;
   std::vector<Change> changes_;
 };
 

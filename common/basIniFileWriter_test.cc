@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/FailingFileWriter.h"
 #include "common/IniFileTest_test_support.h"
 
 namespace quarvel {
@@ -264,6 +266,44 @@ TEST_F(IniFileTest, FailedWriteThrowsNamingTheFile) {
   }
   EXPECT_EQ(DirNames(), std::vector<std::string>{"sub"});
   EXPECT_TRUE(fs::is_empty(inDirectory));
+}
+
+struct FailedStepCase {
+  FileWriteStep step;
+  const char* message;
+};
+
+// Each failing step of the file write: the old file stays whole, the error
+// says what failed, and the batch keeps its changes for the next commit.
+TEST_F(IniFileTest, FailedFileWriteKeepsTheFileAndTheBatch) {
+  const FailedStepCase cases[] = {
+      {FileWriteStep::kCreate, "cannot create temporary file"},
+      {FileWriteStep::kPermissions, "cannot set permissions"},
+      {FileWriteStep::kWrite, "cannot write temporary file"},
+      {FileWriteStep::kFlush, "cannot flush temporary file"},
+      {FileWriteStep::kClose, "cannot close temporary file"},
+      {FileWriteStep::kName, "cannot replace the file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    Put("[s]\nk=old\n");
+    FailingFileWriter files(SystemFiles(), 1, c.step, ENOSPC);
+    IniBatch batch(path_, files);
+    batch.Write("s", "k", "new");
+    try {
+      batch.Commit();
+      ADD_FAILURE() << "the failed write was taken for success";
+    } catch (const IniError& e) {
+      const std::string what = e.what();
+      EXPECT_NE(what.find(path_), std::string::npos) << what;
+      EXPECT_NE(what.find(c.message), std::string::npos) << what;
+      EXPECT_NE(what.find(std::strerror(ENOSPC)), std::string::npos) << what;
+    }
+    EXPECT_EQ(Get(), "[s]\nk=old\n");
+    batch.Commit();
+    EXPECT_EQ(Get(), "[s]\nk=new\n");
+    EXPECT_EQ(files.Calls(), 2);
+  }
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "platform/smtp/PickupFile.h"
+#include "platform/smtp/PickupFileFormat.h"
 
 namespace {
 

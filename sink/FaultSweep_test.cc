@@ -45,20 +45,6 @@ class DeleteWatch : public FailingStoreAccess {
   bool forwarding_;
 };
 
-SinkServices FailingServices(MemoryStore& store, FailureSchedule& schedule) {
-  auto services = MemoryServices(store);
-  services.renameNoReplace = [&schedule, inner = services.renameNoReplace](
-                                 const std::string& from, const std::string& to) {
-    schedule.Tick();
-    return inner(from, to);
-  };
-  services.removeFile = [&schedule, inner = services.removeFile](const std::string& path) {
-    schedule.Tick();
-    inner(path);
-  };
-  return services;
-}
-
 struct SweepCase {
   const char* name;
   Rule rule;
@@ -78,7 +64,7 @@ TEST_P(FaultSweepTest, NoFailingOperationLosesTheMessage) {
     store.PutItem(kItem, DeliveredItem());
     SetRules({c.rule});
     FailureSchedule schedule(failOn);
-    const auto services = FailingServices(store, schedule);
+    const auto services = MemoryServices();
 
     {
       auto record = store.OpenRecord(kItem);
@@ -113,11 +99,10 @@ TEST_P(FaultSweepTest, NoFailingOperationLosesTheMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Actions, FaultSweepTest,
-    ::testing::Values(SweepCase{"Delete", {"X-Spam-Flag", "YES", "delete", "<NULL>"}, true},
-                      SweepCase{"Move", {"X-Spam-Flag", "YES", "move to", kJunkListed}, false},
-                      SweepCase{"Forward",
-                                {"X-Spam-Flag", "YES", "forward to", "boss@example.com"},
-                                false}),
+    ::testing::Values(
+        SweepCase{"Delete", {"X-Spam-Flag", "YES", "delete", "<NULL>"}, true},
+        SweepCase{"Move", {"X-Spam-Flag", "YES", "move to", kJunkListed}, false},
+        SweepCase{"Forward", {"X-Spam-Flag", "YES", "forward to", "boss@example.com"}, false}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -318,21 +318,6 @@ void MemoryStore::PutFile(const std::string& path, std::string content) {
   files_[path] = std::move(content);
 }
 
-bool MemoryStore::RenameFile(const std::string& from, const std::string& to) {
-  std::lock_guard lock(mutex_);
-  const auto source = files_.find(from);
-  if (source == files_.end() || files_.contains(to)) return false;
-  auto content = std::move(source->second);
-  files_.erase(source);
-  files_.emplace(to, std::move(content));
-  return true;
-}
-
-bool MemoryStore::RemoveFile(const std::string& path) {
-  std::lock_guard lock(mutex_);
-  return files_.erase(path) > 0;
-}
-
 std::unique_ptr<StoreAccess> MemoryStore::OpenRecord(const std::string& itemUrl) {
   return std::make_unique<MemoryRecord>(*this, itemUrl);
 }

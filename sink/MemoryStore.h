@@ -49,9 +49,6 @@ class MemoryStore {
   [[nodiscard]] std::map<std::string, std::string> Files() const;
   [[nodiscard]] std::optional<std::string> FindFile(const std::string& path) const;
   void PutFile(const std::string& path, std::string content);
-  // Renames without replacing; false when `to` exists or `from` does not.
-  bool RenameFile(const std::string& from, const std::string& to);
-  bool RemoveFile(const std::string& path);
 
   // A record bound to the item at the URL, open read-write, as the event
   // information hands it to a sink. The item need not exist yet.

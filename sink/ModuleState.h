@@ -20,7 +20,7 @@ struct ModuleState {
   std::vector<std::string> ActionList;
   // Highest index that rule evaluation visits: the rule count (the trailing
   // empty entry never matches), or -1 with no rules at all.
-  std::int16_t RuleCount = 0;
+  std::int16_t LastRuleIndex = 0;
   std::string PickupPath;
   // The rule being evaluated; in the commit phase, the item's move target.
   std::string CurrentTarget;

@@ -65,12 +65,12 @@ const char* const kTwoRules =
 
 TEST_F(QuarvelClsTest, BeginPhaseLoadsTheRuleFileBesideTheModule) {
   RuleFileBesideModule file(kTwoRules);
-  EXPECT_EQ(sink_.OnSyncSave(&info_, "/Public Folders/Inbox/1.eml",
-                             EVT_SYNC_BEGIN | EVT_IS_DELIVERED),
-            S_OK);
+  EXPECT_EQ(
+      sink_.OnSyncSave(&info_, "/Public Folders/Inbox/1.eml", EVT_SYNC_BEGIN | EVT_IS_DELIVERED),
+      S_OK);
   const auto& state = ThreadState();
   EXPECT_EQ(state.RuleFilePath, ModuleDirectory() + "/Quarvel.ini");
-  EXPECT_EQ(state.RuleCount, 2);
+  EXPECT_EQ(state.LastRuleIndex, 2);
   EXPECT_EQ(state.HeaderList, (std::vector<std::string>{"Subject", "IMFSCL", ""}));
   EXPECT_EQ(state.ValueList, (std::vector<std::string>{"Spam:", "{>6}", ""}));
   EXPECT_EQ(state.ActionList, (std::vector<std::string>{"delete", "forward to", ""}));
@@ -85,7 +85,7 @@ TEST_F(QuarvelClsTest, BeginPhaseLoadsTheRuleFileBesideTheModule) {
 TEST_F(QuarvelClsTest, MissingRuleFileLoadsNoRules) {
   ThreadState().PickupPath = "stale";
   sink_.OnSyncSave(&info_, "/Public Folders/Inbox/1.eml", EVT_SYNC_BEGIN);
-  EXPECT_EQ(ThreadState().RuleCount, -1);
+  EXPECT_EQ(ThreadState().LastRuleIndex, -1);
   EXPECT_TRUE(ThreadState().TargetList.empty());
   EXPECT_EQ(ThreadState().PickupPath, "");
 }
@@ -93,7 +93,7 @@ TEST_F(QuarvelClsTest, MissingRuleFileLoadsNoRules) {
 struct DispatchCase {
   const char* name;
   long flags;
-  int sourceCalls;   // the record is taken exactly when a phase routine runs
+  int sourceCalls;  // the record is taken exactly when a phase routine runs
   bool loadsRules;
 };
 
@@ -105,7 +105,7 @@ TEST_P(QuarvelClsDispatchTest, OnSyncSaveDispatchesOnThePhaseBits) {
   ThreadState() = ModuleState{};
   EXPECT_EQ(sink_.OnSyncSave(&info_, "/Public Folders/Inbox/1.eml", GetParam().flags), S_OK);
   EXPECT_EQ(sourceCalls_, GetParam().sourceCalls);
-  EXPECT_EQ(ThreadState().RuleCount, GetParam().loadsRules ? 2 : 0);
+  EXPECT_EQ(ThreadState().LastRuleIndex, GetParam().loadsRules ? 2 : 0);
 }
 
 TEST_P(QuarvelClsDispatchTest, OnSyncDeleteNeverLoadsRules) {
@@ -113,7 +113,7 @@ TEST_P(QuarvelClsDispatchTest, OnSyncDeleteNeverLoadsRules) {
   ThreadState() = ModuleState{};
   EXPECT_EQ(sink_.OnSyncDelete(&info_, "/Public Folders/Inbox/1.eml", GetParam().flags), S_OK);
   EXPECT_EQ(sourceCalls_, GetParam().sourceCalls);
-  EXPECT_EQ(ThreadState().RuleCount, 0);
+  EXPECT_EQ(ThreadState().LastRuleIndex, 0);
   EXPECT_TRUE(store_.FindItem("/Public Folders/Inbox/1.eml").has_value());
 }
 
@@ -122,8 +122,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(DispatchCase{"Begin", EVT_SYNC_BEGIN, 1, true},
                       DispatchCase{"Committed", EVT_SYNC_COMMITTED, 1, false},
                       DispatchCase{"Aborted", EVT_SYNC_ABORTED, 1, false},
-                      DispatchCase{"BeginAndCommittedIsBegin",
-                                   EVT_SYNC_BEGIN | EVT_SYNC_COMMITTED, 1, true},
+                      DispatchCase{"BeginAndCommittedIsBegin", EVT_SYNC_BEGIN | EVT_SYNC_COMMITTED,
+                                   1, true},
                       DispatchCase{"NoPhaseBit", EVT_IS_DELIVERED | EVT_NEW_ITEM, 0, false}),
     [](const auto& info) { return info.param.name; });
 
@@ -147,8 +147,7 @@ TEST_F(QuarvelClsTest, RegisterAcceptsAnythingAndInterfacesAnswer) {
   EXPECT_EQ(result, 0);
   EXPECT_EQ(sink_.Construct(nullptr), S_OK);
   EXPECT_EQ(QueryInterface<IExStoreSyncEvents>(sink_), static_cast<IExStoreSyncEvents*>(&sink_));
-  EXPECT_EQ(QueryInterface<ICreateRegistration>(sink_),
-            static_cast<ICreateRegistration*>(&sink_));
+  EXPECT_EQ(QueryInterface<ICreateRegistration>(sink_), static_cast<ICreateRegistration*>(&sink_));
   EXPECT_EQ(QueryInterface<IObjectConstruct>(sink_), static_cast<IObjectConstruct*>(&sink_));
   EXPECT_EQ(sink_.QueryInterface("IDispatch"), nullptr);
 }

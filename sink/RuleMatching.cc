@@ -102,8 +102,8 @@ void LoadRules(ModuleState& state, const RuleFileReader& rules) {
   FillRuleList(state.HeaderList, views, &RuleFileReader::RuleView::header);
   FillRuleList(state.ValueList, views, &RuleFileReader::RuleView::value);
   FillRuleList(state.ActionList, views, &RuleFileReader::RuleView::action);
-  // At most 32767 rules load, so the count always fits.
-  state.RuleCount = static_cast<std::int16_t>(static_cast<int>(state.TargetList.size()) - 1);
+  // At most 32767 rules load, so the index always fits.
+  state.LastRuleIndex = static_cast<std::int16_t>(static_cast<int>(state.TargetList.size()) - 1);
   state.PickupPath.assign(rules.PickupPath());
 }
 
@@ -111,7 +111,7 @@ std::optional<std::size_t> FindMatchingRule(StoreAccess& record, ModuleState& st
                                             std::vector<RuleVisit>* visits) {
   static const std::string kNone;
   TransportHeaders headers(record);
-  const auto count = static_cast<std::size_t>(state.RuleCount + 1);
+  const auto count = static_cast<std::size_t>(state.LastRuleIndex + 1);
   std::optional<std::size_t> matched;
   std::optional<std::size_t> last;  // the last rule visited
   for (std::size_t i = 0; i < count && i < state.TargetList.size(); ++i) {

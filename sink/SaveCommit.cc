@@ -4,7 +4,7 @@
 #include "sink/GUID.h"
 #include "sink/ItemProperties.h"
 #include "sink/ModuleState.h"
-#include "sink/PickupFile.h"
+#include "sink/PickupForward.h"
 #include "sink/QuarvelModule.h"
 
 namespace quarvel::sink {

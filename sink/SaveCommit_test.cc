@@ -6,7 +6,7 @@
 #include "common/Text.h"
 #include "platform/events/EventFlags.h"
 #include "sink/GUID.h"
-#include "sink/PickupFile.h"
+#include "sink/PickupForward.h"
 #include "sink/QuarvelModule.h"
 #include "sink/SinkTestSupport.h"
 
@@ -26,7 +26,7 @@ const std::string kSender(kFromEmail);
 
 class SaveCommitTest : public ::testing::Test {
  protected:
-  SaveCommitTest() : services_(MemoryServices(store_)) {
+  SaveCommitTest() : services_(MemoryServices()) {
     AddFolders(store_);
     SetRules({});
   }
@@ -92,26 +92,26 @@ TEST_F(SaveCommitTest, MoveToAMissingFolderLeavesTheItem) {
 TEST_F(SaveCommitTest, ForwardWritesACompletePickupFileAndRemovesTheItem) {
   Commit({{kOriginally, kInbox}, {kForward, "Boss <boss@example.com>"}, {kMarker, kInboxAddress}});
   EXPECT_FALSE(ItemStays());
-  // The temporary file drew 4711; the final name draws the next number.
+  // The file is saved straight under its final name: no temporary file.
   EXPECT_EQ(store_.Files(),
             (std::map<std::string, std::string>{
-                {"/pickup/6122026954712.eml",
+                {"/pickup/6122026954711.eml",
                  "x-receiver: Boss <boss@example.com>\r\nx-sender: sender@example.net\r\n"
                  "x-Originally delivered to:" +
                      kInbox + "\r\n" + kMessage}}));
 }
 
 TEST_F(SaveCommitTest, TakenPickupNameIsRetriedWithANewNumber) {
-  store_.PutFile("/pickup/6122026954712.eml", "someone else's");
+  store_.PutFile("/pickup/6122026954711.eml", "someone else's");
   Commit({{kOriginally, kInbox}, {kForward, "boss@example.com"}, {kMarker, kInboxAddress}});
   EXPECT_FALSE(ItemStays());
-  EXPECT_EQ(store_.FindFile("/pickup/6122026954712.eml"), "someone else's");
-  EXPECT_TRUE(store_.FindFile("/pickup/6122026954713.eml").has_value());
+  EXPECT_EQ(store_.FindFile("/pickup/6122026954711.eml"), "someone else's");
+  EXPECT_TRUE(store_.FindFile("/pickup/6122026954712.eml").has_value());
   EXPECT_EQ(store_.Files().size(), 2u);
 }
 
 TEST_F(SaveCommitTest, NoFreePickupNameLeavesTheItemAndNoTemporaryFile) {
-  for (int n = 4712; n < 4712 + kPickupNameAttempts; ++n) {
+  for (int n = 4711; n < 4711 + kPickupNameAttempts; ++n) {
     store_.PutFile("/pickup/612202695" + std::to_string(n) + ".eml", "taken");
   }
   Commit({{kOriginally, kInbox}, {kForward, "boss@example.com"}, {kMarker, kInboxAddress}});
@@ -180,7 +180,7 @@ TEST(SaveCommitOutsidePublicFoldersTest, ItemIsNotActedOn) {
     store.PutItem(item, delivered);
     SetRules({});
     try {
-      SaveCommit(*store.OpenRecord(item), item, kCommitted, MemoryServices(store));
+      SaveCommit(*store.OpenRecord(item), item, kCommitted, MemoryServices());
     } catch (const PlatformError&) {
     }
     ASSERT_TRUE(store.FindItem(item).has_value());
@@ -253,7 +253,7 @@ TEST_P(LongTargetTest, ItemStaysAndNothingIsCut) {
   store.AddFolder(kCutFolder);
   store.PutItem(kItem, DeliveredItem());
   SetRules({{"X-Spam-Flag", "YES", GetParam().action, GetParam().target}});
-  const auto services = MemoryServices(store);
+  const auto services = MemoryServices();
 
   SaveBegin(*store.OpenRecord(kItem), kItem, EVT_SYNC_BEGIN | EVT_IS_DELIVERED);
   EXPECT_EQ(store.Property(kItem, kMove), std::nullopt);

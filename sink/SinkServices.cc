@@ -1,14 +1,6 @@
 #include "sink/SinkServices.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <random>
-
-#include "platform/PlatformError.h"
 
 namespace quarvel::sink {
 
@@ -21,26 +13,6 @@ std::mt19937_64& ThreadGenerator() {
     return std::mt19937_64(seed);
   }();
   return generator;
-}
-
-[[noreturn]] void ThrowErrno(const std::string& what) {
-  throw platform::PlatformError(platform::kErrFail, what + ": " + std::strerror(errno));
-}
-
-bool RenameNoReplace(const std::string& from, const std::string& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-    return true;
-  }
-  if (errno == EEXIST) return false;
-  if (errno != EINVAL && errno != ENOSYS) ThrowErrno("cannot rename " + from + " to " + to);
-  // A file system without the no-replace rename: a hard link refuses an
-  // existing name just the same.
-  if (::link(from.c_str(), to.c_str()) != 0) {
-    if (errno == EEXIST) return false;
-    ThrowErrno("cannot link " + from + " to " + to);
-  }
-  ::unlink(from.c_str());
-  return true;
 }
 
 }  // namespace
@@ -74,10 +46,6 @@ SinkServices SystemServices() {
     guid.data3 = static_cast<std::uint16_t>((bytes[6] << 8) | bytes[7]);
     std::copy(bytes.begin() + 8, bytes.end(), guid.data4.begin());
     return guid;
-  };
-  services.renameNoReplace = RenameNoReplace;
-  services.removeFile = [](const std::string& path) {
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT) ThrowErrno("cannot remove " + path);
   };
   return services;
 }

@@ -1,7 +1,7 @@
 // The outside facilities the commit phase uses besides the store: the local
-// clock, random numbers, new GUIDs, and renaming and removing files in the
-// pickup directory. Injected so that tests can fix the time, script the
-// numbers and fail any file operation.
+// clock, random numbers and new GUIDs. Injected so that tests can fix the
+// time and script the numbers. Files are written only through the store's
+// message stream, whose failures the store-access wrapper injects.
 #pragma once
 
 #include <array>
@@ -29,11 +29,6 @@ struct SinkServices {
   std::function<std::uint64_t()> randomNumber;
   // A new GUID, or nullopt when none can be made.
   std::function<std::optional<Guid>()> newGuid;
-  // Renames a complete file to `to` unless `to` exists; false when it exists.
-  // Throws PlatformError on any other failure.
-  std::function<bool(const std::string& from, const std::string& to)> renameNoReplace;
-  // Removes a file; a missing file is no error. Throws PlatformError.
-  std::function<void(const std::string& path)> removeFile;
 };
 
 // The real facilities. Random numbers come from a generator seeded once per

@@ -49,7 +49,7 @@ inline void SetRules(const std::vector<Rule>& rules, const std::string& pickupPa
       list->emplace_back();
     }
   }
-  state.RuleCount = static_cast<std::int16_t>(static_cast<int>(state.TargetList.size()) - 1);
+  state.LastRuleIndex = static_cast<std::int16_t>(static_cast<int>(state.TargetList.size()) - 1);
   state.PickupPath = pickupPath;
 }
 
@@ -103,9 +103,9 @@ inline void AddFolders(MemoryStore& store) {
   store.AddFolder(kJunk, "junk@example.com");
 }
 
-// Services bound to the in-memory store's files, with a fixed clock (6 Dec
-// 2026, 09:05) and counting random numbers and GUIDs.
-inline SinkServices MemoryServices(MemoryStore& store) {
+// Services with a fixed clock (6 Dec 2026, 09:05) and counting random numbers
+// and GUIDs.
+inline SinkServices MemoryServices() {
   SinkServices services;
   services.localTime = [] {
     std::tm time{};
@@ -123,13 +123,6 @@ inline SinkServices MemoryServices(MemoryStore& store) {
     guid.data4[7] = 0xAB;
     return std::optional<Guid>(guid);
   };
-  services.renameNoReplace = [&store](const std::string& from, const std::string& to) {
-    if (!store.FindFile(from)) {
-      throw platform::PlatformError(platform::kErrNotFound, "no file " + from);
-    }
-    return store.RenameFile(from, to);
-  };
-  services.removeFile = [&store](const std::string& path) { store.RemoveFile(path); };
   return services;
 }
 

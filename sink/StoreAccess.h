@@ -14,7 +14,7 @@
 namespace quarvel::sink {
 
 // The item as a complete Internet message (headers, blank line, body) in a
-// stream of characters. Position counts characters from 0.
+// stream of bytes. Position counts bytes from 0.
 class MessageStream {
  public:
   virtual ~MessageStream() = default;
@@ -23,7 +23,9 @@ class MessageStream {
   virtual void SetPosition(std::size_t position) = 0;
   // Writes at the current position, overwriting and extending the stream.
   virtual void WriteText(const std::string& text) = 0;
-  // Creates the file with the stream's whole content; fails if it exists.
+  // Creates the file with the stream's whole content; throws PlatformError
+  // kErrFileExists when the name is taken. The file takes its name only once
+  // complete, so a failure or a crash leaves nothing behind.
   virtual void SaveToFile(const std::string& path) = 0;
 };
 

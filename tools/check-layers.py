@@ -82,7 +82,7 @@ TEST_LAYERS = {
 EXCEPTIONS = [
     (
         r"^common/RuleLint\.cc$",
-        r"^platform/smtp/PickupFile\.h$",
+        r"^platform/smtp/PickupFileFormat\.h$",
         "the rule checks read a forward target exactly as the SMTP service reads an "
         "envelope address, so that they name the targets it would refuse",
     ),

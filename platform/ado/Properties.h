@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/Text.h"
 #include "platform/ado/Variant.h"
 
 namespace quarvel::platform::ado {
@@ -18,7 +19,7 @@ struct NameLess {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
                                         [](char x, char y) { return Fold(x) < Fold(y); });
   }
-  static char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+  static char Fold(char c) { return text::AsciiLower(c); }
 };
 
 using Properties = std::map<std::string, Variant, NameLess>;

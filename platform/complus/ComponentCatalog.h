@@ -51,10 +51,14 @@
 #include <variant>
 #include <vector>
 
+#include "common/FileWriter.h"
 #include "platform/ado/Variant.h"
 #include "platform/complus/AdminCatalog.h"
 
 namespace quarvel::platform::complus {
+
+// What reading a set "Password" gives, and what listings print for one.
+inline constexpr std::string_view kMaskedPassword = "********";
 
 // What was recorded by CreateServiceForApplication. The service's password is
 // not kept: nothing here starts a service.
@@ -161,8 +165,9 @@ class ComponentCatalog : public AdminCatalog {
 
   // Reads `file` if it exists; a missing file is an empty catalog, created on
   // the first save. Without a GUID source, IDs come from std::random_device.
+  // The file is written through `files`, which must outlive the catalog.
   explicit ComponentCatalog(std::filesystem::path file, GuidSource newGuid = {},
-                            ModuleLister listModule = {});
+                            ModuleLister listModule = {}, FileWriter& files = SystemFiles());
 
   // Empty for a catalog kept in memory.
   [[nodiscard]] const std::filesystem::path& File() const { return file_; }
@@ -242,6 +247,7 @@ class ComponentCatalog : public AdminCatalog {
   [[nodiscard]] std::string Where() const;
 
   std::filesystem::path file_;
+  FileWriter* files_ = &SystemFiles();
   GuidSource newGuid_;
   ModuleLister listModule_;
   bool inMemory_ = false;

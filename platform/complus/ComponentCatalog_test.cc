@@ -9,6 +9,7 @@
 #include <regex>
 #include <sstream>
 
+#include "common/FailingFileWriter.h"
 #include "platform/PlatformError.h"
 #include "platform/com/ComponentModule.h"
 #include "platform/complus/InMemoryCatalog.h"
@@ -98,6 +99,53 @@ INSTANTIATE_TEST_SUITE_P(Saves, CatalogFilePermissionTest,
                          ::testing::Values(PermissionCase{"Create", false},
                                            PermissionCase{"Resave", true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Every administration call that writes the file is made to fail in turn, at
+// each step of the write: the call reports kErrFail naming the step, and the
+// file stays exactly as the call found it.
+TEST_F(ComponentCatalogTest, FailedWriteLeavesTheFileAsTheCallFoundIt) {
+  const ComponentCatalog::ModuleLister lister = [](const fs::path&) {
+    return std::vector<std::string>{"Quarvel.QuarvelCls"};
+  };
+  for (const FileWriteStep step : {FileWriteStep::kCreate, FileWriteStep::kWrite,
+                                   FileWriteStep::kFlush, FileWriteStep::kName}) {
+    const std::string stepName(StepName(step));
+    for (int failOn = 1;; ++failOn) {
+      SCOPED_TRACE(stepName + ", write " + std::to_string(failOn));
+      fs::remove_all(file_.parent_path());
+      FailingFileWriter files(SystemFiles(), failOn, step, EIO);
+      ComponentCatalog catalog(file_, {}, lister, files);
+      const std::vector<std::function<void()>> calls = {
+          [&] { AddApplication(catalog, "Quarvel", kSecret); },
+          [&] { catalog.InstallComponent("Quarvel", dir_.Path() / "Quarvel.so"); },
+          [&] {
+            catalog.CreateServiceForApplication("Quarvel", "QuarvelSvc", "", "", "", "", "", false);
+          },
+          [&] { catalog.ShutdownApplication("Quarvel"); },
+          [&] { catalog.StartApplication("Quarvel"); },
+          [&] { catalog.DeleteServiceForApplication("Quarvel"); },
+      };
+      bool failed = false;
+      for (const auto& call : calls) {
+        const std::string before = fs::exists(file_) ? ReadWholeFile(file_) : "";
+        try {
+          call();
+        } catch (const PlatformError& error) {
+          EXPECT_EQ(error.Number(), kErrFail);
+          EXPECT_NE(error.Description().find("(" + stepName + ")"), std::string::npos)
+              << error.Description();
+          EXPECT_EQ(fs::exists(file_) ? ReadWholeFile(file_) : "", before);
+          failed = true;
+          break;
+        }
+      }
+      if (!failed) {
+        EXPECT_EQ(files.Calls(), static_cast<int>(calls.size()));
+        break;
+      }
+    }
+  }
+}
 
 TEST_F(ComponentCatalogTest, MissingFileIsAnEmptyCatalogAndIsNotCreatedByReading) {
   ComponentCatalog catalog(file_);

@@ -1,16 +1,11 @@
 #include "platform/directory/DirectoryEntry.h"
 
+#include "common/Text.h"
+
 namespace quarvel::platform::directory {
 
 bool SameAttributeName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) {
-      return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
+  return text::EqualsAsciiIgnoreCase(a, b);
 }
 
 std::optional<std::span<const std::string>> DirectoryEntry::Values(std::string_view name) const {

@@ -1,5 +1,6 @@
 #include "platform/directory/DirectoryQuery.h"
 
+#include "common/Text.h"
 #include "platform/PlatformError.h"
 #include "platform/directory/DirectoryErrors.h"
 
@@ -10,15 +11,8 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsNameChar(char c) { return IsLetter(c) || IsDigit(c) || c == '-'; }
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsAsciiIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
+using text::AsciiLower;
+using text::EqualsAsciiIgnoreCase;
 
 constexpr std::string_view kProvider = "GC://";
 

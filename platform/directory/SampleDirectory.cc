@@ -1,8 +1,8 @@
 #include "platform/directory/SampleDirectory.h"
 
-#include <fstream>
 #include <system_error>
 
+#include "common/FileWriter.h"
 #include "platform/PlatformError.h"
 
 namespace quarvel::platform::directory {
@@ -326,20 +326,14 @@ void WriteSampleDirectory(const std::filesystem::path& file, const std::string& 
   const std::string text = SampleDirectoryLdif(computerName, administrator);
   std::error_code error;
   if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), error);
-  const std::filesystem::path temporary = file.string() + ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) {
-      std::filesystem::remove(temporary, error);
-      throw PlatformError(kErrFail, "cannot write the directory file " + temporary.string());
-    }
-  }
-  std::filesystem::rename(temporary, file, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
-    throw PlatformError(kErrFail, "cannot write the directory file " + file.string());
+  try {
+    SystemFiles().ReplaceWholeFile(file.string(), text, {});
+  } catch (const FileWriteError& failure) {
+    const std::string& written =
+        failure.Step() == FileWriteStep::kName || failure.TemporaryPath().empty()
+            ? file.string()
+            : failure.TemporaryPath();
+    throw PlatformError(kErrFail, "cannot write the directory file " + written);
   }
 }
 

@@ -8,11 +8,7 @@ namespace quarvel::platform::directory {
 
 std::string FoldCase(std::string_view text) {
   if (text::IsAscii(text)) {
-    std::string folded(text);
-    for (char& c : folded) {
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return folded;
+    return text::AsciiLowerCase(text);
   }
   std::u32string chars = text::DecodeUtf8(text);
   for (char32_t& c : chars) {

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <system_error>
 
+#include "common/FileWriter.h"
 #include "common/Text.h"
 #include "common/basIniFile.h"
 #include "platform/PlatformError.h"
@@ -151,20 +152,14 @@ void SaveHostFacts(const fs::path& file, const HostFacts& facts) {
 
   std::error_code error;
   if (file.has_parent_path()) fs::create_directories(file.parent_path(), error);
-  const fs::path temporary = file.string() + ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << content;
-    out.close();
-    if (!out) {
-      fs::remove(temporary, error);
-      throw PlatformError(kErrFail, "cannot write the host facts file " + temporary.string());
-    }
-  }
-  fs::rename(temporary, file, error);
-  if (error) {
-    fs::remove(temporary, error);
-    throw PlatformError(kErrFail, "cannot write the host facts file " + file.string());
+  try {
+    SystemFiles().ReplaceWholeFile(file.string(), content, {});
+  } catch (const FileWriteError& failure) {
+    const std::string& written =
+        failure.Step() == FileWriteStep::kName || failure.TemporaryPath().empty()
+            ? file.string()
+            : failure.TemporaryPath();
+    throw PlatformError(kErrFail, "cannot write the host facts file " + written);
   }
 }
 

@@ -1,9 +1,5 @@
 #include "platform/metabase/Metabase.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -11,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <string_view>
 
+#include "common/FileWriter.h"
 #include "common/Text.h"
 #include "platform/PlatformError.h"
 
@@ -26,21 +23,7 @@ constexpr std::string_view kScheme = "IIS://";
 constexpr std::string_view kHost = "localhost";
 
 // Text from outside as an error message shows it: control bytes escaped.
-std::string Shown(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      out += "\\x";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0xF];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
+std::string Shown(std::string_view text) { return text::EscapeControlChars(text); }
 
 // "1", "2", ...: decimal without sign or leading zeros, as the keys are named.
 std::optional<int> ServerNumber(std::string_view text) {
@@ -86,7 +69,10 @@ bool IsUnset(const SmtpVirtualServer& server, const DirectoryProperty& property)
 
 }  // namespace
 
-Metabase::Metabase(fs::path file) : file_(fs::absolute(file).lexically_normal()) { Load(); }
+Metabase::Metabase(fs::path file, FileWriter& files)
+    : file_(fs::absolute(file).lexically_normal()), files_(&files) {
+  Load();
+}
 
 SmtpVirtualServer Metabase::Completed(SmtpVirtualServer server) const {
   const fs::path base = file_.parent_path();
@@ -178,33 +164,11 @@ void Metabase::Save() const {
   std::error_code error;
   fs::create_directories(file_.parent_path(), error);
   if (error) FailSave(file_, "create directory", error.value());
-  std::string temp = file_.string() + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) FailSave(file_, "create temporary file", errno);
-  const auto fail = [&](const char* step) {
-    const int saved = errno;
-    ::close(fd);
-    ::unlink(temp.c_str());
-    FailSave(file_, step, saved);
-  };
-  // Readable by everyone, as the setup program must read it (mkstemp makes 0600).
-  if (::fchmod(fd, 0644) != 0) fail("set permissions");
-  for (std::size_t written = 0; written < content.size();) {
-    const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) fail("write");
-    written += static_cast<std::size_t>(n);
-  }
-  if (::fsync(fd) != 0) fail("flush");
-  if (::close(fd) != 0) {
-    const int saved = errno;
-    ::unlink(temp.c_str());
-    FailSave(file_, "close", saved);
-  }
-  if (std::rename(temp.c_str(), file_.c_str()) != 0) {
-    const int saved = errno;
-    ::unlink(temp.c_str());
-    FailSave(file_, "rename", saved);
+  try {
+    // Readable by everyone, as the setup program must read it.
+    files_->ReplaceWholeFile(file_.string(), content, FileAccess{.mode = 0644});
+  } catch (const FileWriteError& failure) {
+    FailSave(file_, std::string(StepName(failure.Step())).c_str(), failure.Error());
   }
 }
 

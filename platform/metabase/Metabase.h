@@ -44,6 +44,7 @@
 #include <string>
 #include <vector>
 
+#include "common/FileWriter.h"
 #include "platform/metabase/MetabaseBinder.h"
 
 namespace quarvel::platform::metabase {
@@ -67,8 +68,9 @@ class Metabase : public MetabaseBinder {
  public:
   // Reads `file` if it exists (failing as Load does); a missing file is a
   // metabase without virtual servers, created on the first Save. A relative
-  // `file` is made absolute.
-  explicit Metabase(std::filesystem::path file);
+  // `file` is made absolute. Save writes through `files`, which must outlive
+  // the metabase.
+  explicit Metabase(std::filesystem::path file, FileWriter& files = SystemFiles());
 
   [[nodiscard]] const std::filesystem::path& File() const { return file_; }
 
@@ -94,6 +96,7 @@ class Metabase : public MetabaseBinder {
   SmtpVirtualServer Completed(SmtpVirtualServer server) const;
 
   std::filesystem::path file_;
+  FileWriter* files_;
   std::map<int, SmtpVirtualServer> servers_;
 };
 

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "common/FailingFileWriter.h"
 #include "platform/PlatformError.h"
 #include "platform/metabase/FailingMetabaseBinder.h"
 #include "platform/metabase/MetabaseFileBinder.h"
@@ -306,6 +307,36 @@ TEST_F(MetabaseTest, SaveIntoAnUnusableDirectoryFails) {
   } catch (const PlatformError& error) {
     EXPECT_EQ(error.Number(), kErrFail);
     EXPECT_NE(error.Description().find("cannot save metabase"), std::string::npos);
+  }
+}
+
+// A save that fails at any step of the file write reports the step and keeps
+// the file as it was, whole.
+TEST_F(MetabaseTest, FailedSaveKeepsTheOldFile) {
+  Sparse().Save();
+  const std::string before = ReadFile();
+  for (const FileWriteStep step :
+       {FileWriteStep::kCreate, FileWriteStep::kPermissions, FileWriteStep::kWrite,
+        FileWriteStep::kFlush, FileWriteStep::kClose, FileWriteStep::kName}) {
+    const std::string stepName(StepName(step));
+    SCOPED_TRACE(stepName);
+    FailingFileWriter files(SystemFiles(), 1, step, EIO);
+    Metabase metabase(File(), files);
+    metabase.SetSmtpServer(2, {"/srv/two/pickup", {}, {}, {}});
+    try {
+      metabase.Save();
+      ADD_FAILURE() << "the failed save was taken for success";
+    } catch (const PlatformError& error) {
+      EXPECT_EQ(error.Number(), kErrFail);
+      EXPECT_NE(error.Description().find("cannot save metabase " + File().string() + " (" +
+                                         stepName + ")"),
+                std::string::npos)
+          << error.Description();
+    }
+    EXPECT_EQ(ReadFile(), before);
+    metabase.Save();  // the next write goes through
+    EXPECT_NE(ReadFile(), before);
+    WriteFile(before);
   }
 }
 

@@ -2,17 +2,14 @@
 
 #include <algorithm>
 
+#include "common/Text.h"
 #include "platform/PlatformError.h"
 
 namespace quarvel::platform::smtp {
 
 namespace {
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-  return text;
-}
+std::string Lower(const std::string& text) { return text::AsciiLowerCase(text); }
 
 }  // namespace
 

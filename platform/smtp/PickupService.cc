@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/PlatformError.h"
-#include "platform/smtp/PickupFile.h"
+#include "platform/smtp/PickupFileFormat.h"
 #include "platform/smtp/SpoolFiles.h"
 
 namespace quarvel::platform::smtp {

@@ -17,7 +17,7 @@
 #include "platform/PlatformError.h"
 #include "platform/smtp/FailingMailDelivery.h"
 #include "platform/smtp/MemoryMailDelivery.h"
-#include "platform/smtp/PickupFile.h"
+#include "platform/smtp/PickupFileFormat.h"
 #include "platform/smtp/SpoolFiles.h"
 
 namespace quarvel::platform::smtp {

@@ -1,7 +1,6 @@
 #include "platform/smtp/SpoolFiles.h"
 
 #include <fcntl.h>
-#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "common/FileWriter.h"
 #include "platform/PlatformError.h"
 
 namespace quarvel::platform::smtp {
@@ -22,33 +22,8 @@ namespace {
   throw PlatformError(kErrFail, what + " " + path.string() + ": " + std::strerror(error));
 }
 
-// 0, or the errno of the failure (EEXIST when `to` is taken).
-int RenameNoReplace(const fs::path& from, const fs::path& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-  if (errno != EINVAL && errno != ENOSYS) return errno;
-  // A file system without the no-replace rename: a hard link refuses a taken
-  // name just the same.
-  if (::link(from.c_str(), to.c_str()) != 0) return errno;
-  ::unlink(from.c_str());
-  return 0;
-}
-
-// A rename is durable only once its directory is flushed too.
-void SyncDirectory(const fs::path& directory) {
-  const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
-void WriteAll(int fd, std::string_view content, const fs::path& path) {
-  for (std::size_t done = 0; done < content.size();) {
-    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) Fail("cannot write", path, n == 0 ? EIO : errno);
-    done += static_cast<std::size_t>(n);
-  }
-}
+// Spool files are private to the service's account.
+constexpr FileAccess kSpoolFile{.mode = 0600};
 
 // Closes a descriptor once, whichever way the scope is left.
 class Descriptor {
@@ -69,90 +44,28 @@ class Descriptor {
   int fd_;
 };
 
-// A file being written into `directory`: it has no name until Place gives
-// it its final one (O_TMPFILE), so a crash never leaves a partial or
-// temporary file behind. On a file system without unnamed files it is a
-// hidden temporary file instead, which the pickup service and a person
-// listing the directory pass by.
-class TemporaryFile {
- public:
-  explicit TemporaryFile(const fs::path& directory) : directory_(directory) {
-    fd_ = ::open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd_ >= 0) return;
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-      Fail("cannot create a file in", directory, errno);
-    }
-    path_ = (directory / ".smtp-XXXXXX").string();
-    fd_ = ::mkstemp(path_.data());
-    if (fd_ < 0) Fail("cannot create a file in", directory, errno);
+// Writes `content` into `directory` under the first free candidate of
+// `wanted`. The file has no name until it is complete, so a crash leaves no
+// partial or temporary file behind.
+fs::path PlaceNewFile(const fs::path& directory, const std::string& wanted,
+                      std::string_view content) {
+  std::optional<std::string> placed;
+  try {
+    placed = SystemFiles().CreateNewFile(
+        content, [&](int attempt) { return (directory / CandidateName(wanted, attempt)).string(); },
+        kNameAttempts, kSpoolFile);
+  } catch (const FileWriteError& failure) {
+    const char* what = failure.Step() == FileWriteStep::kCreate  ? "cannot create a file in"
+                       : failure.Step() == FileWriteStep::kFlush ? "cannot flush"
+                       : failure.Step() == FileWriteStep::kName  ? "cannot create"
+                                                                 : "cannot write";
+    Fail(what, directory, failure.Error());
   }
-  ~TemporaryFile() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!path_.empty() && !placed_) ::unlink(path_.c_str());
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-  [[nodiscard]] int Fd() const { return fd_; }
-  [[nodiscard]] fs::path Path() const { return path_.empty() ? directory_ : fs::path(path_); }
-
-  void Finish() {
-    if (::fsync(fd_) != 0) Fail("cannot flush", Path(), errno);
-  }
-
-  // Names the finished file with the first free candidate of `wanted`.
-  fs::path Place(const fs::path& directory, const std::string& wanted) {
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-      const auto target = directory / CandidateName(wanted, attempt);
-      const int error = NameAs(target);
-      if (error == EEXIST) continue;
-      if (error != 0) Fail("cannot create", target, error);
-      Done(directory);
-      return target;
-    }
+  if (!placed) {
     throw PlatformError(kErrFail, "no free name for " + wanted + " in " + directory.string());
   }
-
-  // Names the finished file `target`, replacing a file of that name.
-  void Replace(const fs::path& target) {
-    int error = NameAs(target);
-    if (error == EEXIST) {
-      if (path_.empty()) {
-        // An unnamed file cannot take a name that is in use: the old file goes first.
-        RemoveFile(target);
-        error = NameAs(target);
-      } else {
-        error = std::rename(path_.c_str(), target.c_str()) == 0 ? 0 : errno;
-      }
-    }
-    if (error != 0) Fail("cannot replace", target, error);
-    Done(target.parent_path());
-  }
-
- private:
-  // 0, or the errno of naming the file `target` (EEXIST when it is taken).
-  int NameAs(const fs::path& target) {
-    if (!path_.empty()) return RenameNoReplace(path_, target);
-    const auto self = "/proc/self/fd/" + std::to_string(fd_);
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) != 0) {
-      return errno;
-    }
-    return 0;
-  }
-
-  void Done(const fs::path& directory) {
-    placed_ = true;
-    const int closed = ::close(fd_);
-    fd_ = -1;
-    if (closed != 0) Fail("cannot close", Path(), errno);
-    SyncDirectory(directory);
-  }
-
-  fs::path directory_;
-  std::string path_;  // "" for an unnamed file
-  int fd_ = -1;
-  bool placed_ = false;
-};
+  return *placed;
+}
 
 }  // namespace
 
@@ -183,37 +96,40 @@ std::optional<fs::path> MoveIntoDirectory(const fs::path& from, const fs::path& 
                                           const std::string& wanted, bool copyAcross) {
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     const auto target = directory / CandidateName(wanted, attempt);
-    const int error = RenameNoReplace(from, target);
-    if (error == 0) {
-      SyncDirectory(directory);
-      SyncDirectory(from.parent_path());
-      return target;
+    int error = 0;
+    try {
+      if (SystemFiles().RenameNoReplace(from.string(), target.string())) return target;
+      continue;  // taken
+    } catch (const FileWriteError& failure) {
+      error = failure.Error();
     }
-    if (error == EEXIST) continue;
     if (error == ENOENT && !fs::exists(fs::symlink_status(from))) return std::nullopt;
     if (error != EXDEV || !copyAcross) Fail("cannot move " + from.string() + " to", target, error);
 
     // Another file system: the copy is complete and flushed before the
     // original goes.
-    Descriptor source(::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (!source.Valid()) {
-      if (errno == ENOENT) return std::nullopt;
-      Fail("cannot open", from, errno);
+    std::string content;
+    {
+      Descriptor source(::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+      if (!source.Valid()) {
+        if (errno == ENOENT) return std::nullopt;
+        Fail("cannot open", from, errno);
+      }
+      char buffer[65536];
+      for (;;) {
+        const ssize_t n = ::read(source.Get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) Fail("cannot read", from, errno);
+        if (n == 0) break;
+        content.append(buffer, static_cast<std::size_t>(n));
+      }
     }
-    TemporaryFile copy(directory);
-    char buffer[65536];
-    for (;;) {
-      const ssize_t n = ::read(source.Get(), buffer, sizeof buffer);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) Fail("cannot read", from, errno);
-      if (n == 0) break;
-      WriteAll(copy.Fd(), std::string_view(buffer, static_cast<std::size_t>(n)), copy.Path());
+    const auto placed = PlaceNewFile(directory, wanted, content);
+    try {
+      (void)SystemFiles().RemoveFile(from.string());
+    } catch (const FileWriteError& failure) {
+      Fail("cannot remove", from, failure.Error());
     }
-    source.Close();
-    copy.Finish();
-    const auto placed = copy.Place(directory, wanted);
-    RemoveFile(from);
-    SyncDirectory(from.parent_path());
     return placed;
   }
   throw PlatformError(kErrFail, "no free name for " + wanted + " in " + directory.string());
@@ -221,17 +137,19 @@ std::optional<fs::path> MoveIntoDirectory(const fs::path& from, const fs::path& 
 
 fs::path WriteNewFile(const fs::path& directory, const std::string& wanted,
                       std::string_view content) {
-  TemporaryFile file(directory);
-  WriteAll(file.Fd(), content, file.Path());
-  file.Finish();
-  return file.Place(directory, wanted);
+  return PlaceNewFile(directory, wanted, content);
 }
 
 void ReplaceFile(const fs::path& path, std::string_view content) {
-  TemporaryFile file(path.parent_path());
-  WriteAll(file.Fd(), content, file.Path());
-  file.Finish();
-  file.Replace(path);
+  try {
+    SystemFiles().ReplaceWholeFile(path.string(), content, kSpoolFile);
+  } catch (const FileWriteError& failure) {
+    if (failure.Step() == FileWriteStep::kCreate) {
+      Fail("cannot create a file in", path.parent_path(), failure.Error());
+    }
+    if (failure.Step() == FileWriteStep::kName) Fail("cannot replace", path, failure.Error());
+    Fail("cannot write", path, failure.Error());
+  }
 }
 
 std::optional<fs::path> FindIdenticalFile(const fs::path& directory, const std::string& wanted,

@@ -41,7 +41,9 @@ inline constexpr int kNameAttempts = 1000;
 std::filesystem::path WriteNewFile(const std::filesystem::path& directory,
                                    const std::string& wanted, std::string_view content);
 
-// Creates or replaces `path` at once with `content`.
+// Creates or replaces `path` at once with `content`: readers see the old file
+// or the new one, never neither. The new content is written under a hidden
+// temporary name first, which the service passes by.
 void ReplaceFile(const std::filesystem::path& path, std::string_view content);
 
 // The file among the candidates of `wanted` in `directory` (up to the first

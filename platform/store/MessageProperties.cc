@@ -8,6 +8,8 @@
 #include <mutex>
 #include <string_view>
 
+#include "common/Text.h"
+
 namespace quarvel::platform::store {
 namespace {
 
@@ -51,9 +53,8 @@ struct ParsedHeaders {
 
 bool IsNamed(std::string_view name, std::string_view wanted) {
   return name.size() == wanted.size() &&
-         std::equal(name.begin(), name.end(), wanted.begin(), [](char a, char b) {
-           return (a >= 'A' && a <= 'Z' ? a + ('a' - 'A') : a) == b;
-         });
+         std::equal(name.begin(), name.end(), wanted.begin(),
+                    [](char a, char b) { return text::AsciiLower(a) == b; });
 }
 
 // The fields the derived properties come from, "Subject:" and "From:", each

@@ -14,38 +14,14 @@ constexpr std::string_view kFileStorePrefix = "file://./backofficestorage/";
 
 // Control characters escaped: a NUL would cut the message short and a line
 // break would forge a line in the error log.
-std::string Printable(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7f) {
-      out += '%';
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0xf];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
+std::string Printable(std::string_view text) { return text::EscapeControlChars(text, "%"); }
 
 [[noreturn]] void Refuse(std::string_view url, const std::string& reason) {
   throw PlatformError(kErrInvalidArgument, "invalid store URL '" + Printable(url) + "': " + reason);
 }
 
 // Schemes are ASCII by definition; ICU folding would let e.g. U+017F pass as "s".
-bool StartsWithAsciiIgnoreCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char a = text[i];
-    char b = prefix[i];
-    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-    if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
-    if (a != b) return false;
-  }
-  return true;
-}
+using text::StartsWithAsciiIgnoreCase;
 
 std::vector<std::string_view> Split(std::string_view text) {
   std::vector<std::string_view> parts;

@@ -38,7 +38,8 @@ std::string ReadAll(const fs::path& path) {
 }
 
 std::string RuleText(const explain::Evaluation& evaluation) {
-  if (!evaluation.rule) return evaluation.outcome == "skipped" ? "- (not mail)" : "-";
+  if (!evaluation.rule)
+    return evaluation.outcome == explain::EvalOutcome::kSkipped ? "- (not mail)" : "-";
   const auto& visit = evaluation.visits.at(*evaluation.rule - 1);
   return std::to_string(*evaluation.rule) + ": " + visit.header + " \"" + visit.pattern + "\"";
 }
@@ -117,7 +118,7 @@ int main(int argc, char** argv) {
       options.verbose = true;  // the table names the rule's condition
       const auto evaluation = explain::EvaluateMessage(rules, entry.file, message, options);
       row.rule = RuleText(evaluation);
-      if (evaluation.outcome == "forward")
+      if (evaluation.outcome == explain::EvalOutcome::kForward)
         row.forwardTo = matching::ExtractAddress(evaluation.target);
 
       exsim::DeliveryOptions delivery;

@@ -1,14 +1,13 @@
 #include "tools/exsim/ExsimCommands.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 
+#include "common/FileWriter.h"
 #include "platform/PlatformError.h"
 #include "platform/ado/Record.h"
 #include "platform/store/events/Registration.h"
@@ -58,23 +57,19 @@ void PrintTree(SimulatedServer& server, std::ostream& out) {
 
 // Writes a new file; never replaces one. Throws PlatformError.
 void WriteNewFile(const std::filesystem::path& path, const std::string& content) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    throw PlatformError(errno == EEXIST ? platform::kErrFileExists : platform::kErrFail,
-                        "cannot create " + path.string() + ": " + std::strerror(errno));
+  std::optional<std::string> written;
+  try {
+    written = SystemFiles().CreateNewFile(
+        content, [&path](int) { return path.string(); }, 1, FileAccess{.mode = 0644});
+  } catch (const FileWriteError& failure) {
+    throw PlatformError(
+        platform::kErrFail,
+        (failure.Step() == FileWriteStep::kCreate ? "cannot create " : "cannot write ") +
+            path.string() + ": " + std::strerror(failure.Error()));
   }
-  std::size_t done = 0;
-  while (done < content.size()) {
-    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  const int error = done == content.size() ? 0 : errno;
-  if (::close(fd) != 0 || error != 0) {
-    ::unlink(path.c_str());
-    throw PlatformError(platform::kErrFail, "cannot write " + path.string() + ": " +
-                                                std::strerror(error != 0 ? error : EIO));
+  if (!written) {
+    throw PlatformError(platform::kErrFileExists,
+                        "cannot create " + path.string() + ": " + std::strerror(EEXIST));
   }
 }
 

@@ -76,7 +76,7 @@ void DescribeCommit(const DryRunStore& store, const std::string& url, const std:
                            : begun == BeginAction::kMove || !marks.moveTo.empty() ? "move"
                                                                                   : "forward";
   const auto stays = [&](std::string why) {
-    evaluation.outcome = "stays";
+    evaluation.outcome = EvalOutcome::kStays;
     evaluation.whyNot = std::move(why);
     evaluation.explanation = (rule.empty() ? std::string("earlier marks") : rule) + ": a " + what +
                              " is intended, but " + evaluation.whyNot + "; the message stays";
@@ -99,7 +99,7 @@ void DescribeCommit(const DryRunStore& store, const std::string& url, const std:
       if (options.folderExists && !options.folderExists(decision.destinationFolder)) {
         return stays("the target folder " + decision.destinationFolder + " does not exist");
       }
-      evaluation.outcome = "move";
+      evaluation.outcome = EvalOutcome::kMove;
       evaluation.target = marks.moveTo;
       evaluation.explanation = from + ": moved to " + decision.destinationFolder;
       return;
@@ -110,7 +110,7 @@ void DescribeCommit(const DryRunStore& store, const std::string& url, const std:
           !obstacle.empty()) {
         return stays(std::move(obstacle));
       }
-      evaluation.outcome = "forward";
+      evaluation.outcome = EvalOutcome::kForward;
       evaluation.target = marks.forwardTo;
       evaluation.destination = pickup;
       evaluation.explanation = from + ": forwarded to " + marks.forwardTo + " through " + pickup +
@@ -121,7 +121,7 @@ void DescribeCommit(const DryRunStore& store, const std::string& url, const std:
       if (intended || !decision.whyNot.empty()) {
         return stays(decision.whyNot.empty() ? "nothing follows" : decision.whyNot);
       }
-      evaluation.outcome = "nothing";
+      evaluation.outcome = EvalOutcome::kNothing;
       evaluation.explanation = "no rule matches: the message stays";
       return;
   }
@@ -161,25 +161,25 @@ Evaluation Evaluate(const RuleFileReader* rules, const std::string& name, DryRun
   const auto rule = evaluation.rule ? "rule " + std::to_string(*evaluation.rule) : std::string();
 
   if (report.action == BeginAction::kNotMail) {
-    evaluation.outcome = "skipped";
+    evaluation.outcome = EvalOutcome::kSkipped;
     evaluation.explanation = itemClass.empty()
                                  ? "the item has no message class: no rule is looked at"
                                  : "class " + itemClass + " is not mail: no rule is looked at";
     return evaluation;
   }
   if (!store.FindItem(url)) {
-    evaluation.outcome = "delete";
+    evaluation.outcome = EvalOutcome::kDelete;
     evaluation.explanation = rule + ": the message is deleted";
     return evaluation;
   }
   evaluation.reclassed = Property(store, url, sink::kMessageClassRead) == sink::kNoteClass &&
                          itemClass == sink::kPostClass;
   if (report.action == BeginAction::kHandledBefore) {
-    evaluation.outcome = "handled";
+    evaluation.outcome = EvalOutcome::kHandled;
     evaluation.explanation =
         rule + " matches, but the message was forwarded here before: it is left alone";
   } else if (report.action == BeginAction::kReturning) {
-    evaluation.outcome = "returning";
+    evaluation.outcome = EvalOutcome::kReturning;
     evaluation.target = Trimmed(store, url, sink::kOriginallyDeliveredTo);
     evaluation.explanation =
         rule + ": a forward that came back to this folder; it is not forwarded again" +
@@ -316,6 +316,28 @@ DryRunStore::Item DeliveredItem(const std::string& message, const EvalOptions& o
 
 }  // namespace
 
+std::string_view OutcomeText(EvalOutcome outcome) {
+  switch (outcome) {
+    case EvalOutcome::kDelete:
+      return "delete";
+    case EvalOutcome::kMove:
+      return "move";
+    case EvalOutcome::kForward:
+      return "forward";
+    case EvalOutcome::kReturning:
+      return "returning";
+    case EvalOutcome::kHandled:
+      return "handled";
+    case EvalOutcome::kNothing:
+      return "nothing";
+    case EvalOutcome::kSkipped:
+      return "skipped";
+    case EvalOutcome::kStays:
+      return "stays";
+  }
+  return "nothing";
+}
+
 Evaluation EvaluateItem(const RuleFileReader& rules, const std::string& name,
                         const std::string& message,
                         const std::vector<std::pair<std::string, std::string>>& properties,
@@ -332,7 +354,7 @@ nlohmann::json ToJson(const Evaluation& evaluation, bool verbose) {
   nlohmann::json json = {
       {"message", evaluation.message},
       {"rule", evaluation.rule ? nlohmann::json(*evaluation.rule) : nlohmann::json()},
-      {"outcome", evaluation.outcome},
+      {"outcome", OutcomeText(evaluation.outcome)},
       {"target", evaluation.target},
       {"destination", evaluation.destination},
       {"why", evaluation.whyNot},

@@ -10,11 +10,13 @@
 // it is given. Single-threaded (it uses this thread's sink state).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sink/RuleMatching.h"
@@ -34,13 +36,28 @@ struct EvalOptions {
   std::function<bool(const std::string& folderUrl)> folderExists;
 };
 
+// What the sink does with a message. kStays: a move or forward was intended
+// but cannot happen.
+enum class EvalOutcome : std::uint8_t {
+  kDelete,
+  kMove,
+  kForward,
+  kReturning,
+  kHandled,
+  kNothing,
+  kSkipped,
+  kStays,
+};
+
+// The outcome as reports show it: "delete", "move", "forward", "returning",
+// "handled", "nothing", "skipped", "stays".
+[[nodiscard]] std::string_view OutcomeText(EvalOutcome outcome);
+
 // What the sink does with one message, begin and commit phase together.
 struct Evaluation {
   std::string message;      // file or item name, for the report
   std::optional<int> rule;  // the rule that decided (1-based)
-  // "delete", "move", "forward", "returning", "handled", "nothing", "skipped",
-  // or "stays": a move or forward was intended but cannot happen.
-  std::string outcome;
+  EvalOutcome outcome = EvalOutcome::kNothing;
   std::string target;       // the rule's target, or the first folder of a returning message
   std::string destination;  // move: the folder it goes into; forward: the pickup directory
   std::string whyNot;       // "stays": why

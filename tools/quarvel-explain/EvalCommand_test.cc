@@ -57,18 +57,18 @@ TEST_F(EvalAgreesWithSinkTest, OnEverySampleMessage) {
     options.folderUrl = server_->FileUrl(folder);
     options.folderAddress = server_->Store().ReadFolder(folder).emailAddress;
     const auto evaluation = EvaluateMessage(reader, row.file, message, options);
-    outcomes.insert(evaluation.outcome);
+    outcomes.insert(std::string(OutcomeText(evaluation.outcome)));
 
     exsim::DeliveryOptions delivery;
     delivery.messageClass = row.messageClass;
     delivery.spamConfidenceLevel = options.spamConfidenceLevel;
     const auto result = exsim::DeliverMessage(*server_, folder, row.file, message, delivery);
     const auto& outcome = result.entry.outcome;
-    if (evaluation.outcome == "delete") {
+    if (evaluation.outcome == EvalOutcome::kDelete) {
       EXPECT_EQ(outcome, "deleted");
-    } else if (evaluation.outcome == "move") {
+    } else if (evaluation.outcome == EvalOutcome::kMove) {
       EXPECT_TRUE(outcome.starts_with("moved to ")) << outcome;
-    } else if (evaluation.outcome == "forward") {
+    } else if (evaluation.outcome == EvalOutcome::kForward) {
       EXPECT_TRUE(outcome.starts_with("removed after forward")) << outcome;
     } else {
       EXPECT_EQ(outcome, "stayed");
@@ -165,7 +165,7 @@ TEST(EvalVerboseTest, NamesEveryRuleVisitedAndWhy) {
   options.verbose = true;
   const auto evaluation = EvaluateMessage(reader, "m.eml", message, options);
   EXPECT_EQ(evaluation.rule, 3);
-  EXPECT_EQ(evaluation.outcome, "move");
+  EXPECT_EQ(evaluation.outcome, EvalOutcome::kMove);
   EXPECT_EQ(evaluation.destination,
             "file://./backofficestorage/localhost/Public Folders/Junk Mail");
   ASSERT_EQ(evaluation.visits.size(), 3u);
@@ -181,7 +181,7 @@ TEST(EvalVerboseTest, NamesEveryRuleVisitedAndWhy) {
 
   // Without --verbose nothing is kept of the visits.
   const auto quiet = EvaluateMessage(reader, "m.eml", message, EvalOptions{});
-  EXPECT_EQ(quiet.outcome, "move");
+  EXPECT_EQ(quiet.outcome, EvalOutcome::kMove);
   EXPECT_TRUE(quiet.visits.empty());
   EXPECT_FALSE(ToJson(quiet, false).contains("visits"));
 }
@@ -211,7 +211,7 @@ TEST_P(EvalStaysTest, SaysWhyTheMessageStays) {
   const auto evaluation = EvaluateMessage(
       reader, "m.eml", "From: a@example.net\r\nSubject: Spam offer\r\n\r\nHi\r\n", options);
   EXPECT_EQ(evaluation.rule, 1);
-  EXPECT_EQ(evaluation.outcome, "stays");
+  EXPECT_EQ(evaluation.outcome, EvalOutcome::kStays);
   EXPECT_NE(evaluation.whyNot.find(c.why), std::string::npos) << evaluation.whyNot;
   EXPECT_NE(evaluation.explanation.find("the message stays"), std::string::npos);
 }
@@ -248,7 +248,7 @@ TEST(EvalEarlierMarksTest, MarksFromAnEarlierSaveAreActedOnWithoutARule) {
                                         {std::string(sink::kMoveTo), "http://MAIL01/Public/Junk/"}},
                                        options);
   EXPECT_EQ(evaluation.rule, std::nullopt);
-  EXPECT_EQ(evaluation.outcome, "move");
+  EXPECT_EQ(evaluation.outcome, EvalOutcome::kMove);
   EXPECT_EQ(evaluation.destination, "file://./backofficestorage/x/Public Folders/Junk");
   EXPECT_NE(evaluation.explanation.find("earlier marks"), std::string::npos);
 }
@@ -268,7 +268,7 @@ TEST(EvalEarlierMarksTest, AForwardMarkThatWouldInjectEnvelopeLinesIsNotSent) {
                     {std::string(sink::kOriginallyDeliveredTo), folder},
                     {std::string(sink::kForwardTo), "b@example.org\r\nx-receiver: c@example.org"}},
                    options);
-  EXPECT_EQ(evaluation.outcome, "stays");
+  EXPECT_EQ(evaluation.outcome, EvalOutcome::kStays);
   EXPECT_EQ(evaluation.whyNot, "the forward target holds a line break");
 }
 

@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "platform/smtp/PickupFile.h"
+#include "platform/smtp/PickupFileFormat.h"
 #include "tools/exsim/ExsimTestSupport.h"
 #include "tools/quarvel-explain/ExplainCommands.h"
 

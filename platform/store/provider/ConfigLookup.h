@@ -6,21 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Text.h"
 #include "platform/PlatformError.h"
 #include "platform/ado/AdoErrors.h"
 
 namespace quarvel::platform::store {
 
-[[nodiscard]] inline bool EqualsAsciiIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) {
-      return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
+using text::EqualsAsciiIgnoreCase;
 
 // The entry whose url equals `url`; throws kErrNotFound naming `kind`.
 template <class Entry>

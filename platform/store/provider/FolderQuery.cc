@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "common/Text.h"
 #include "platform/PlatformError.h"
 
 namespace quarvel::platform::store {
@@ -11,15 +12,8 @@ namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsAsciiIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
+using text::AsciiLower;
+using text::EqualsAsciiIgnoreCase;
 
 // Reads one text left to right; every failure names the offset it stopped at.
 // `base` is the offset of `text` in the whole query, so that errors inside

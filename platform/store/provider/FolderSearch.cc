@@ -23,13 +23,7 @@ std::optional<ado::Variant> Lookup(const PropertyMap& properties, const std::str
     return exact->second;
   }
   for (const auto& [key, value] : properties) {
-    if (key.size() == canonical.size() &&
-        std::equal(key.begin(), key.end(), canonical.begin(), [](char a, char b) {
-          const auto lower = [](char c) {
-            return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-          };
-          return lower(a) == lower(b);
-        })) {
+    if (text::EqualsAsciiIgnoreCase(key, canonical)) {
       return value;
     }
   }

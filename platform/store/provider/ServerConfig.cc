@@ -1,16 +1,12 @@
 #include "platform/store/provider/ServerConfig.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <utility>
 
+#include "common/FileWriter.h"
 #include "platform/PlatformError.h"
 
 namespace quarvel::platform::store {
@@ -199,27 +195,13 @@ ServerConfig ServerConfig::Load(const fs::path& file) {
   return FromJson(json, file);
 }
 
-void ServerConfig::Save(const fs::path& file) const {
+void ServerConfig::Save(const fs::path& file, FileWriter& files) const {
   const std::string text = ToJson(*this).dump(2) + "\n";
-  std::string temporary = file.string() + ".tmpXXXXXX";
-  const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-  if (fd < 0) {
+  try {
+    files.ReplaceWholeFile(file.string(), text, FileAccess{.mode = 0644});
+  } catch (const FileWriteError& failure) {
     throw PlatformError(kErrFail, "cannot write server configuration '" + file.string() +
-                                      "': " + std::strerror(errno));
-  }
-  int error = ::fchmod(fd, 0644) == 0 ? 0 : errno;
-  for (std::string_view rest = text; error == 0 && !rest.empty();) {
-    const ssize_t written = ::write(fd, rest.data(), rest.size());
-    if (written < 0 && errno != EINTR) error = errno;
-    if (written > 0) rest.remove_prefix(static_cast<std::size_t>(written));
-  }
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && ::rename(temporary.c_str(), file.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temporary.c_str());
-    throw PlatformError(kErrFail, "cannot write server configuration '" + file.string() +
-                                      "': " + std::strerror(error));
+                                      "': " + std::strerror(failure.Error()));
   }
 }
 

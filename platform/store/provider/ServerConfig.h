@@ -32,6 +32,8 @@
 #include <string>
 #include <vector>
 
+#include "common/FileWriter.h"
+
 namespace quarvel::platform::store {
 
 inline constexpr int kStoreMounted = 0;
@@ -73,7 +75,7 @@ struct ServerConfig {
   std::vector<FolderTreeConfig> folderTrees;
 
   [[nodiscard]] static ServerConfig Load(const std::filesystem::path& file);
-  void Save(const std::filesystem::path& file) const;
+  void Save(const std::filesystem::path& file, FileWriter& files = SystemFiles()) const;
   bool operator==(const ServerConfig&) const = default;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "common/Text.h"
 #include "platform/PlatformError.h"
 #include "platform/store/provider/FolderQuery.h"
 #include "platform/store/provider/FolderSearch.h"
@@ -16,13 +17,7 @@ namespace quarvel::platform::store {
 namespace {
 
 bool IsProgId(std::string_view given, std::string_view progId) {
-  return given.size() == progId.size() &&
-         std::equal(given.begin(), given.end(), progId.begin(), [](char a, char b) {
-           const auto lower = [](char c) {
-             return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-           };
-           return lower(a) == lower(b);
-         });
+  return text::EqualsAsciiIgnoreCase(given, progId);
 }
 
 }  // namespace

@@ -1,18 +1,14 @@
 #include "platform/store/provider/StoreStream.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <filesystem>
+#include <optional>
 #include <string_view>
 
+#include "common/FileWriter.h"
 #include "platform/PlatformError.h"
 #include "platform/ado/AdoErrors.h"
-#include "platform/smtp/PickupFile.h"
+#include "platform/smtp/PickupFileFormat.h"
 
 namespace quarvel::platform::store {
 namespace {
@@ -21,98 +17,29 @@ namespace {
   throw PlatformError(kErrFail, what + " '" + path + "': " + std::strerror(error));
 }
 
-// Writes all of `text` and syncs it; returns 0 or the errno of the failure.
-int WriteAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t written = ::write(fd, text.data(), text.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    text.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return ::fsync(fd) == 0 ? 0 : errno;
-}
-
-// Makes a new name durable: the directory entry is synced too.
-void SyncDirectory(const std::filesystem::path& directory) {
-  const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;  // the file is complete either way; only its name may wait
-  ::fsync(fd);
-  ::close(fd);
-}
-
-// A file without a name in `directory`, holding `text`, synced; -1 with
-// errno when the file system has no unnamed files (the caller then names one).
-int UnnamedFile(const std::filesystem::path& directory, std::string_view text,
-                const std::string& path) {
-  const int fd = ::open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) return -1;
-    SystemFailure("cannot create", path, errno);
-  }
-  if (const int error = WriteAll(fd, text); error != 0) {
-    ::close(fd);
-    SystemFailure("cannot write", path, error);
-  }
-  return fd;
-}
-
-// Gives the unnamed file `fd` the name `path`; false with errno on failure
-// (EEXIST when the name is taken: it is never replaced).
-bool Name(int fd, const std::string& path) {
-  const auto self = "/proc/self/fd/" + std::to_string(fd);
-  return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
-}
-
-// A hidden name beside `path` that nobody uses, holding `text`, synced: for
-// file systems without unnamed files, and for replacing.
-std::string HiddenCopy(const std::string& path, std::string_view text) {
-  const std::filesystem::path target(path);
-  std::string temporary =
-      (target.parent_path() / ("." + target.filename().string() + ".tmpXXXXXX")).string();
-  const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-  if (fd < 0) SystemFailure("cannot create a temporary file for", path, errno);
-  int error = ::fchmod(fd, 0644) == 0 ? 0 : errno;
-  if (error == 0) error = WriteAll(fd, text);
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error != 0) {
-    ::unlink(temporary.c_str());
-    SystemFailure("cannot write", path, error);
-  }
-  return temporary;
-}
+// Message files are readable by the SMTP service, whoever runs it.
+constexpr FileAccess kMessageFile{.mode = 0644};
 
 void SaveNew(const std::string& path, std::string_view text) {
-  const auto directory = std::filesystem::path(path).parent_path();
-  const int fd = UnnamedFile(directory.empty() ? "." : directory, text, path);
-  bool named = false;
-  int error = 0;
-  if (fd >= 0) {
-    named = Name(fd, path);
-    error = named ? 0 : errno;
-    ::close(fd);
-  } else {
-    const auto temporary = HiddenCopy(path, text);
-    // link() never replaces: "must not exist" is one step with naming.
-    named = ::link(temporary.c_str(), path.c_str()) == 0;
-    error = named ? 0 : errno;
-    ::unlink(temporary.c_str());
+  std::optional<std::string> named;
+  try {
+    named = SystemFiles().CreateNewFile(
+        text, [&path](int) { return path; }, 1, kMessageFile);
+  } catch (const FileWriteError& failure) {
+    SystemFailure("cannot create", path, failure.Error());
   }
-  if (error == EEXIST) throw PlatformError(kErrFileExists, "file exists: '" + path + "'");
-  if (!named) SystemFailure("cannot create", path, error);
-  SyncDirectory(directory.empty() ? "." : directory);
+  if (!named) throw PlatformError(kErrFileExists, "file exists: '" + path + "'");
 }
 
 void SaveReplacing(const std::string& path, std::string_view text) {
-  const auto temporary = HiddenCopy(path, text);
-  if (::rename(temporary.c_str(), path.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(temporary.c_str());
-    SystemFailure("cannot write", path, error);
+  try {
+    SystemFiles().ReplaceWholeFile(path, text, kMessageFile);
+  } catch (const FileWriteError& failure) {
+    if (failure.Step() == FileWriteStep::kCreate) {
+      SystemFailure("cannot create a temporary file for", path, failure.Error());
+    }
+    SystemFailure("cannot write", path, failure.Error());
   }
-  const auto directory = std::filesystem::path(path).parent_path();
-  SyncDirectory(directory.empty() ? "." : directory);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 
 #include "platform/PlatformError.h"
 #include "platform/ado/AdoErrors.h"
-#include "platform/smtp/PickupFile.h"
+#include "platform/smtp/PickupFileFormat.h"
 #include "platform/store/provider/StoreFixture_test_support.h"
 
 namespace quarvel::platform::store {

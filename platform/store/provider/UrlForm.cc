@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "common/Text.h"
+
 namespace quarvel::platform::store {
 namespace {
 
@@ -9,15 +11,8 @@ constexpr std::string_view kFilePrefix = "file://./backofficestorage/";
 constexpr std::string_view kHttpMarker = "/Public";
 constexpr std::string_view kFileMarker = "/Public Folders";
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool StartsWithAsciiIgnoreCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (AsciiLower(text[i]) != AsciiLower(prefix[i])) return false;
-  }
-  return true;
-}
+using text::AsciiLower;
+using text::StartsWithAsciiIgnoreCase;
 
 // ASCII only, whatever the process locale says about other bytes.
 bool IsUnreserved(unsigned char c) {

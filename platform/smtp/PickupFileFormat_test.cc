@@ -1,4 +1,4 @@
-#include "platform/smtp/PickupFile.h"
+#include "platform/smtp/PickupFileFormat.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,8 @@
-#include "platform/smtp/PickupFile.h"
+#include "platform/smtp/PickupFileFormat.h"
 
 #include <algorithm>
+
+#include "common/Text.h"
 
 namespace quarvel::platform::smtp {
 
@@ -9,19 +11,9 @@ namespace {
 constexpr std::string_view kSender = "x-sender:";
 constexpr std::string_view kReceiver = "x-receiver:";
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // Envelope names and addresses are ASCII; ICU is not needed to compare them.
-bool EqualsAsciiIgnoreCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return AsciiLower(x) == AsciiLower(y);
-         });
-}
-
-bool StartsWithAsciiIgnoreCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() &&
-         EqualsAsciiIgnoreCase(text.substr(0, prefix.size()), prefix);
-}
+using text::EqualsAsciiIgnoreCase;
+using text::StartsWithAsciiIgnoreCase;
 
 std::string_view TrimSpaces(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -104,22 +96,7 @@ PickupParse Malformed(std::string why) { return {std::nullopt, std::move(why)}; 
 
 }  // namespace
 
-std::string ShownText(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string shown;
-  shown.reserve(text.size());
-  for (const char c : text) {
-    if (IsControl(c)) {
-      const auto byte = static_cast<unsigned char>(c);
-      shown += "\\x";
-      shown += kHex[byte >> 4];
-      shown += kHex[byte & 0xF];
-    } else {
-      shown += c;
-    }
-  }
-  return shown;
-}
+std::string ShownText(std::string_view text) { return text::EscapeControlChars(text); }
 
 PickupParse ParsePickupFile(std::string_view content) {
   if (content.size() > kMaxPickupFileSize) {

@@ -2,10 +2,10 @@
 // lines ("x-receiver: ", "x-sender: ") followed by the message, which the
 // service sends on.
 //
-// A file appears in the pickup directory only when complete: it is saved under
-// a temporary name that the service ignores and then renamed to its final
-// name, never over an existing file. A final name that is taken is retried
-// with a new random number.
+// A file appears in the pickup directory only when complete: the stream saves
+// it straight under its final name, which it takes only once the file is
+// complete and never over an existing file, so a crash leaves nothing behind.
+// A final name that is taken is retried with a new random number.
 #pragma once
 
 #include <cstdint>
@@ -27,13 +27,12 @@ inline constexpr int kPickupNameAttempts = 5;
 
 // The three lines put in front of the message: the two envelope lines and the
 // folder the message was first delivered to, which travels as its first header.
-[[nodiscard]] std::string PickupFileHeader(const std::string& forwardTo,
-                                           const std::string& sender,
+[[nodiscard]] std::string PickupFileHeader(const std::string& forwardTo, const std::string& sender,
                                            const std::string& deliveredToUrl);
 
 // Saves the stream's whole content into the pickup directory and returns the
-// final path. Throws PlatformError when no file could be completed; a
-// temporary file is then removed again where possible.
+// final path. Throws PlatformError when no file could be completed
+// (kErrFileExists when every name tried was taken).
 std::string SaveToPickupDirectory(MessageStream& stream, const std::string& pickupPath,
                                   const SinkServices& services);
 

@@ -1,4 +1,4 @@
-#include "sink/PickupFile.h"
+#include "sink/PickupForward.h"
 
 #include "platform/PlatformError.h"
 
@@ -20,27 +20,18 @@ std::string PickupFileHeader(const std::string& forwardTo, const std::string& se
 
 std::string SaveToPickupDirectory(MessageStream& stream, const std::string& pickupPath,
                                   const SinkServices& services) {
-  // A dot name: the pickup service leaves hidden files alone.
-  const auto temporary =
-      pickupPath + "/.quarvel-" + std::to_string(services.randomNumber()) + ".tmp";
-  stream.SaveToFile(temporary);
-  try {
-    const auto now = services.localTime();
-    for (int attempt = 0; attempt < kPickupNameAttempts; ++attempt) {
-      const auto final = PickupFileName(pickupPath, now, services.randomNumber());
-      if (services.renameNoReplace(temporary, final)) return final;
-    }
-    throw platform::PlatformError(platform::kErrFileExists,
-                                  "no free pickup file name in " + pickupPath);
-  } catch (...) {
+  const auto now = services.localTime();
+  for (int attempt = 0; attempt < kPickupNameAttempts; ++attempt) {
+    const auto final = PickupFileName(pickupPath, now, services.randomNumber());
     try {
-      services.removeFile(temporary);
-    } catch (...) {
-      // The first failure is the one worth reporting; a leftover hidden file
-      // is never sent.
+      stream.SaveToFile(final);
+      return final;
+    } catch (const platform::PlatformError& error) {
+      if (error.Number() != platform::kErrFileExists) throw;
     }
-    throw;
   }
+  throw platform::PlatformError(platform::kErrFileExists,
+                                "no free pickup file name in " + pickupPath);
 }
 
 }  // namespace quarvel::sink
