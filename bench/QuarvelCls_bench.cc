@@ -50,7 +50,7 @@ void BM_SaveThroughOnSyncSave(benchmark::State& state) {
   const auto path = sink::ModuleDirectory() + "/Quarvel.ini";
   WriteRuleFile(path, rules, lastMatches);
 
-  sink::MemoryStore store;
+  sink::DryRunStore store;
   AddFolders(store);
   const auto item = DeliveredItem();
   // One GUID for every message: each move replaces the item the one before

@@ -25,7 +25,7 @@ bool IsCompletePickupFile(const std::string& path, const std::string& content) {
 // once its message lies complete in the pickup directory.
 class DeleteWatch : public FailingStoreAccess {
  public:
-  DeleteWatch(StoreAccess& inner, FailureSchedule& schedule, const MemoryStore& store,
+  DeleteWatch(StoreAccess& inner, FailureSchedule& schedule, const DryRunStore& store,
               bool forwarding)
       : FailingStoreAccess(inner, schedule), store_(store), forwarding_(forwarding) {}
 
@@ -41,7 +41,7 @@ class DeleteWatch : public FailingStoreAccess {
   }
 
  private:
-  const MemoryStore& store_;
+  const DryRunStore& store_;
   bool forwarding_;
 };
 
@@ -59,7 +59,7 @@ TEST_P(FaultSweepTest, NoFailingOperationLosesTheMessage) {
   int failOn = 1;
   for (;; ++failOn) {
     SCOPED_TRACE("failing operation " + std::to_string(failOn));
-    MemoryStore store;
+    DryRunStore store;
     AddFolders(store);
     store.PutItem(kItem, DeliveredItem());
     SetRules({c.rule});

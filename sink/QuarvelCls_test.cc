@@ -8,7 +8,7 @@
 
 #include "platform/PlatformError.h"
 #include "platform/events/EventFlags.h"
-#include "sink/MemoryStore.h"
+#include "sink/DryRunStore.h"
 #include "sink/ModuleLocation.h"
 #include "sink/ModuleState.h"
 
@@ -51,7 +51,7 @@ class QuarvelClsTest : public ::testing::Test {
     store_.PutItem("/Public Folders/Inbox/1.eml", {});
   }
 
-  MemoryStore store_;
+  DryRunStore store_;
   UnusedEventInfo info_;
   int sourceCalls_ = 0;
   QuarvelCls sink_;

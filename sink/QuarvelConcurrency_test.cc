@@ -44,7 +44,7 @@ TEST(QuarvelConcurrencyTest, EachThreadFollowsTheRuleFileAsItReadIt) {
   const auto moving = RuleFileText("move to", kJunkListed);
   ReplaceRuleFile(path, deleting);
 
-  MemoryStore store;
+  DryRunStore store;
   AddFolders(store);
   constexpr int kThreads = 4;
   // Each thread saves until it has acted under both rule sets several times,

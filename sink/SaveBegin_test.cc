@@ -42,7 +42,7 @@ class SaveBeginTest : public ::testing::TestWithParam<BeginCase> {};
 
 TEST_P(SaveBeginTest, ActsOnTheFirstMatchingRule) {
   const auto& c = GetParam();
-  MemoryStore store;
+  DryRunStore store;
   AddFolders(store);
   auto item = DeliveredItem();
   for (const auto& [name, value] : c.itemChanges) {
@@ -292,7 +292,7 @@ class RefusedWriteTest : public ::testing::TestWithParam<RefusedWriteCase> {};
 // A mark that cannot be written is skipped; the other marks and the save
 // still happen.
 TEST_P(RefusedWriteTest, TheOtherMarksAreStillWrittenAndSaved) {
-  MemoryStore store;
+  DryRunStore store;
   AddFolders(store);
   store.PutItem(kItem, DeliveredItem("IPM.Post"));
   SetRules({GetParam().rule});
@@ -333,7 +333,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.name; });
 
 TEST(SaveBeginFolderAddressTest, UnreadableFolderAddressStillMarksTheForward) {
-  MemoryStore store;  // no folders at all: the address lookup fails
+  DryRunStore store;  // no folders at all: the address lookup fails
   store.PutItem(kItem, DeliveredItem());
   SetRules({{"X-Spam-Flag", "YES", "forward to", "boss@example.com"}});
   SaveBegin(*store.OpenRecord(kItem), kItem, kDelivered);
@@ -342,7 +342,7 @@ TEST(SaveBeginFolderAddressTest, UnreadableFolderAddressStillMarksTheForward) {
 }
 
 TEST(FindMatchingRuleTest, LeavesTheLastRuleVisitedInTheState) {
-  MemoryStore store;
+  DryRunStore store;
   store.PutItem(kItem, DeliveredItem());
   SetRules({kNeverMatches, kMoveSpamSubject, kDeleteSpamSubject});
   auto& state = ThreadState();

@@ -45,7 +45,7 @@ class SaveCommitTest : public ::testing::Test {
 
   bool ItemStays() const { return store_.FindItem(kItem).has_value(); }
 
-  MemoryStore store_;
+  DryRunStore store_;
   SinkServices services_;
 };
 
@@ -172,7 +172,7 @@ TEST(SaveCommitOutsidePublicFoldersTest, ItemIsNotActedOn) {
             {kOriginally, folder}, {kMove, kJunkListed}, {kMarker, ""}},
         std::map<std::string, std::string>{
             {kOriginally, folder}, {kForward, "boss@example.com"}, {kMarker, kInboxAddress}}}) {
-    MemoryStore store;
+    DryRunStore store;
     AddFolders(store);
     store.AddFolder(folder);
     auto delivered = DeliveredItem();
@@ -248,7 +248,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_P(LongTargetTest, ItemStaysAndNothingIsCut) {
   ASSERT_GT(text::CharCount(GetParam().target), kCustomPropertySize);
-  MemoryStore store;
+  DryRunStore store;
   AddFolders(store);
   store.AddFolder(kCutFolder);
   store.PutItem(kItem, DeliveredItem());
@@ -273,7 +273,7 @@ TEST(LongTargetTest, ATargetOfExactlyTheDefinedSizeIsKept) {
   for (int i = 0; i < 256 - 12; ++i) target += "\u00E4";  // two bytes each
   target += "@example.com";
   ASSERT_EQ(text::CharCount(target), kCustomPropertySize);
-  MemoryStore store;
+  DryRunStore store;
   AddFolders(store);
   store.PutItem(kItem, DeliveredItem());
   SetRules({{"X-Spam-Flag", "YES", "forward to", target}});

@@ -11,7 +11,7 @@
 #include "common/RuleFileReader.h"
 #include "platform/PlatformError.h"
 #include "sink/ItemProperties.h"
-#include "sink/MemoryStore.h"
+#include "sink/DryRunStore.h"
 #include "sink/ModuleState.h"
 #include "sink/SinkServices.h"
 #include "sink/StoreAccess.h"
@@ -54,8 +54,8 @@ inline void SetRules(const std::vector<Rule>& rules, const std::string& pickupPa
 }
 
 // A delivered note in the inbox with the usual spam headers.
-inline MemoryStore::Item DeliveredItem(const std::string& itemClass = "IPM.Note") {
-  MemoryStore::Item item;
+inline DryRunStore::Item DeliveredItem(const std::string& itemClass = "IPM.Note") {
+  DryRunStore::Item item;
   item.properties[std::string(kMessageClassRead)] = itemClass;
   item.properties[std::string(kTransportHeaders)] = kHeaders;
   item.properties[std::string(kSubject)] = "Spam: cheap offer";
@@ -98,7 +98,7 @@ class DelegatingStoreAccess : public StoreAccess {
   std::unique_ptr<StoreAccess> inner_;
 };
 
-inline void AddFolders(MemoryStore& store) {
+inline void AddFolders(DryRunStore& store) {
   store.AddFolder(kInbox, kInboxAddress);
   store.AddFolder(kJunk, "junk@example.com");
 }

@@ -17,10 +17,10 @@
 #include "platform/store/MessageProperties.h"
 #include "platform/store/StoreUrl.h"
 #include "sink/CommitDecision.h"
+#include "sink/DryRunStore.h"
 #include "sink/ItemProperties.h"
 #include "sink/QuarvelModule.h"
 #include "platform/server/SimulatedServer.h"
-#include "tools/quarvel-explain/DryRunStore.h"
 #include "tools/quarvel-explain/ExplainCommands.h"
 
 namespace quarvel::explain {
@@ -29,6 +29,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using sink::BeginAction;
+using sink::DryRunStore;
 using sink::CommitAction;
 
 // Where an evaluated message is taken to arrive when no folder is named: the

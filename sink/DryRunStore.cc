@@ -1,4 +1,4 @@
-#include "tools/quarvel-explain/DryRunStore.h"
+#include "sink/DryRunStore.h"
 
 #include <cstring>
 #include <utility>
@@ -7,14 +7,11 @@
 #include "platform/PlatformError.h"
 #include "sink/ItemProperties.h"
 
-namespace quarvel::explain {
+namespace quarvel::sink {
 
 namespace {
 
 using platform::PlatformError;
-using sink::kCustomPropertySize;
-using sink::MessageStream;
-using sink::StoreAccess;
 
 std::string ParentOf(const std::string& url) {
   const auto slash = url.rfind('/');
@@ -79,6 +76,7 @@ class DryRunMessageStream : public MessageStream {
     position_ += text.size();
   }
   void SaveToFile(const std::string& path) override {
+    std::lock_guard lock(store_.mutex_);
     if (!store_.files_.emplace(path, text_).second) {
       throw PlatformError(platform::kErrFileExists, "file exists: " + path);
     }
@@ -96,6 +94,7 @@ class DryRunRecord : public StoreAccess {
 
   std::string ReadProperty(const std::string& rawName) override {
     const auto& name = Key(rawName);
+    std::lock_guard lock(store_.mutex_);
     if (const auto pending = pending_.find(name); pending != pending_.end()) {
       return pending->second.value_or(std::string());
     }
@@ -106,7 +105,8 @@ class DryRunRecord : public StoreAccess {
 
   void AppendProperty(const std::string& rawName, const std::string& value) override {
     const auto& name = Key(rawName);
-    if (Exists(name)) {
+    std::lock_guard lock(store_.mutex_);
+    if (ExistsLocked(name)) {
       throw PlatformError(platform::kErrObjectAlreadyInCollection,
                           "object already in collection: " + name);
     }
@@ -117,14 +117,16 @@ class DryRunRecord : public StoreAccess {
 
   void SetProperty(const std::string& rawName, const std::string& value) override {
     const auto& name = Key(rawName);
+    std::lock_guard lock(store_.mutex_);
     RequireOpen();
-    if (const auto size = DefinedSize(name)) CheckSize(name, value, *size);
+    if (const auto size = DefinedSizeLocked(name)) CheckSize(name, value, *size);
     pending_[name] = value;
   }
 
   void DeleteProperty(const std::string& rawName) override {
     const auto& name = Key(rawName);
-    if (!Exists(name)) {
+    std::lock_guard lock(store_.mutex_);
+    if (!ExistsLocked(name)) {
       throw PlatformError(platform::kErrItemNotFoundInCollection,
                           "item not found in collection: " + name);
     }
@@ -133,6 +135,7 @@ class DryRunRecord : public StoreAccess {
   }
 
   void UpdateFields() override {
+    std::lock_guard lock(store_.mutex_);
     auto& item = Item();
     for (auto& [name, value] : pending_) {
       if (value) {
@@ -148,6 +151,7 @@ class DryRunRecord : public StoreAccess {
   }
 
   std::string ParentURL() override {
+    std::lock_guard lock(store_.mutex_);
     RequireOpen();
     return ParentOf(url_);
   }
@@ -159,6 +163,7 @@ class DryRunRecord : public StoreAccess {
   }
 
   void OpenReadWrite(const std::string& itemUrl) override {
+    std::lock_guard lock(store_.mutex_);
     if (!store_.items_.contains(itemUrl)) NotFound(itemUrl);
     url_ = itemUrl;
     open_ = true;
@@ -167,12 +172,14 @@ class DryRunRecord : public StoreAccess {
   }
 
   void DeleteRecord() override {
+    std::lock_guard lock(store_.mutex_);
     RequireOpen();
     if (store_.items_.erase(url_) == 0) NotFound(url_);
     open_ = false;
   }
 
   void MoveRecord(const std::string& sourceUrl, const std::string& destinationUrl) override {
+    std::lock_guard lock(store_.mutex_);
     const auto source = store_.items_.find(sourceUrl);
     if (source == store_.items_.end()) NotFound(sourceUrl);
     const auto folder = ParentOf(destinationUrl);
@@ -183,12 +190,14 @@ class DryRunRecord : public StoreAccess {
   }
 
   std::string FolderEmailAddress(const std::string& folderUrl) override {
+    std::lock_guard lock(store_.mutex_);
     const auto folder = store_.folders_.find(folderUrl);
     if (folder == store_.folders_.end()) NotFound(folderUrl);
     return folder->second;
   }
 
   std::unique_ptr<MessageStream> OpenMessageStream(const std::string& itemUrl) override {
+    std::lock_guard lock(store_.mutex_);
     const auto item = store_.items_.find(itemUrl);
     if (item == store_.items_.end()) NotFound(itemUrl);
     return std::make_unique<DryRunMessageStream>(store_, item->second.message);
@@ -212,7 +221,7 @@ class DryRunRecord : public StoreAccess {
     return item->second;
   }
 
-  std::optional<std::size_t> DefinedSize(const std::string& name) {
+  std::optional<std::size_t> DefinedSizeLocked(const std::string& name) {
     if (const auto pending = pendingSizes_.find(name); pending != pendingSizes_.end()) {
       return pending->second;
     }
@@ -230,7 +239,7 @@ class DryRunRecord : public StoreAccess {
                                               std::to_string(text::CharCount(value)));
   }
 
-  bool Exists(const std::string& name) {
+  bool ExistsLocked(const std::string& name) {
     if (const auto pending = pending_.find(name); pending != pending_.end()) {
       return pending->second.has_value();
     }
@@ -246,6 +255,7 @@ class DryRunRecord : public StoreAccess {
 };
 
 void DryRunStore::AddFolder(const std::string& url, const std::string& emailAddress) {
+  std::lock_guard lock(mutex_);
   folders_[url] = emailAddress;
 }
 
@@ -261,11 +271,13 @@ void DryRunStore::PutItem(const std::string& url, Item item) {
     auto inserted = canonical.properties.insert(std::move(node));
     if (!inserted.inserted) inserted.position->second = std::move(inserted.node.mapped());
   }
+  std::lock_guard lock(mutex_);
   items_[url] = std::move(canonical);
 }
 
 std::optional<std::string> DryRunStore::Property(const std::string& url,
                                                  const std::string& name) const {
+  std::lock_guard lock(mutex_);
   const auto item = items_.find(url);
   if (item == items_.end()) return std::nullopt;
   const auto property = item->second.properties.find(Canonical(name));
@@ -274,13 +286,40 @@ std::optional<std::string> DryRunStore::Property(const std::string& url,
 }
 
 std::optional<DryRunStore::Item> DryRunStore::FindItem(const std::string& url) const {
+  std::lock_guard lock(mutex_);
   const auto item = items_.find(url);
   if (item == items_.end()) return std::nullopt;
   return item->second;
+}
+
+std::vector<std::string> DryRunStore::ItemsIn(const std::string& folderUrl) const {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> urls;
+  for (const auto& [url, item] : items_) {
+    if (ParentOf(url) == folderUrl) urls.push_back(url);
+  }
+  return urls;
+}
+
+std::map<std::string, std::string> DryRunStore::Files() const {
+  std::lock_guard lock(mutex_);
+  return files_;
+}
+
+std::optional<std::string> DryRunStore::FindFile(const std::string& path) const {
+  std::lock_guard lock(mutex_);
+  const auto file = files_.find(path);
+  if (file == files_.end()) return std::nullopt;
+  return file->second;
+}
+
+void DryRunStore::PutFile(const std::string& path, std::string content) {
+  std::lock_guard lock(mutex_);
+  files_[path] = std::move(content);
 }
 
 std::unique_ptr<StoreAccess> DryRunStore::OpenRecord(const std::string& itemUrl) {
   return std::make_unique<DryRunRecord>(*this, itemUrl);
 }
 
-}  // namespace quarvel::explain
+}  // namespace quarvel::sink

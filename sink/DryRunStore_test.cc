@@ -1,6 +1,6 @@
 // The in-memory store stands in for the real one in every sink test, so it
 // must refuse what the real store refuses.
-#include "sink/MemoryStore.h"
+#include "sink/DryRunStore.h"
 
 #include <gtest/gtest.h>
 
@@ -31,8 +31,8 @@ std::string Chars(std::size_t count, const std::string& one) {
   return text;
 }
 
-TEST(MemoryStoreSizeTest, CustomPropertyRefusesMoreThanItsDefinedSizeAndKeepsItsValue) {
-  MemoryStore store;
+TEST(DryRunStoreSizeTest, CustomPropertyRefusesMoreThanItsDefinedSizeAndKeepsItsValue) {
+  DryRunStore store;
   store.PutItem(kUrl, {});
   auto record = store.OpenRecord(kUrl);
   EXPECT_EQ(ErrorOf([&] { record->AppendProperty(kMark, Chars(257, "a")); }), kErrDataOverflow);
@@ -52,9 +52,9 @@ TEST(MemoryStoreSizeTest, CustomPropertyRefusesMoreThanItsDefinedSizeAndKeepsIts
   EXPECT_EQ(store.FindItem(kUrl)->definedSizes.at(kMark), kCustomPropertySize);
 }
 
-TEST(MemoryStoreSizeTest, PropertiesWithoutADefinedSizeTakeAnyLength) {
-  MemoryStore store;
-  MemoryStore::Item item;
+TEST(DryRunStoreSizeTest, PropertiesWithoutADefinedSizeTakeAnyLength) {
+  DryRunStore store;
+  DryRunStore::Item item;
   item.properties[kMark] = "old";
   item.definedSizes[kMark] = kCustomPropertySize;
   store.PutItem(kUrl, item);

@@ -1,6 +1,8 @@
-// An in-memory store for tests and benchmarks: folders with e-mail addresses,
-// items with properties and message text, and the files that items were saved
-// to. It hands out StoreAccess records that behave as the real store's do:
+// A store held in memory: folders with e-mail addresses, items with properties
+// and message text, and the files that items were saved to. The dry run
+// (quarvel-explain eval) lets the sink's begin phase work on a copy of a
+// message in it, so that nothing real changes; the sink's tests and
+// benchmarks stand it in for the server's store. It hands out StoreAccess records that behave as the real store's do:
 // property changes are pending until UpdateFields, a closed record refuses
 // work, and missing objects fail with platform::kErrNotFound. A custom
 // property keeps the defined size it was created with (kCustomPropertySize),
@@ -26,7 +28,7 @@ namespace quarvel::sink {
 // ADO's "data value is too large to be represented by the field data type".
 inline constexpr std::int32_t kErrDataOverflow = 3721;
 
-class MemoryStore {
+class DryRunStore {
  public:
   struct Item {
     std::map<std::string, std::string> properties;
@@ -55,8 +57,8 @@ class MemoryStore {
   [[nodiscard]] std::unique_ptr<StoreAccess> OpenRecord(const std::string& itemUrl);
 
  private:
-  friend class MemoryRecord;
-  friend class MemoryMessageStream;
+  friend class DryRunRecord;
+  friend class DryRunMessageStream;
 
   mutable std::mutex mutex_;
   std::map<std::string, std::string> folders_;  // URL -> e-mail address
