@@ -2,8 +2,8 @@
 // and message text, and the files that items were saved to. The dry run
 // (quarvel-explain eval) lets the sink's begin phase work on a copy of a
 // message in it, so that nothing real changes; the sink's tests and
-// benchmarks stand it in for the server's store. It hands out StoreAccess records that behave as the real store's do:
-// property changes are pending until UpdateFields, a closed record refuses
+// benchmarks stand it in for the server's store. It hands out StoreAccess records that behave as
+// the real store's do: property changes are pending until UpdateFields, a closed record refuses
 // work, and missing objects fail with platform::kErrNotFound. A custom
 // property keeps the defined size it was created with (kCustomPropertySize),
 // and a longer value for it is refused with kErrDataOverflow, never cut.

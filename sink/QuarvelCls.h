@@ -45,8 +45,7 @@ class QuarvelCls final : public platform::IUnknown,
 
   platform::HRESULT Construct(platform::IUnknown* pCtorObj) override;
   platform::HRESULT Register(platform::IExStoreDispEventInfo* pEventInfo,
-                             const std::string& bstrURLItem, long lFlags,
-                             long* plResult) override;
+                             const std::string& bstrURLItem, long lFlags, long* plResult) override;
   platform::HRESULT OnSyncSave(platform::IExStoreDispEventInfo* pEventInfo,
                                const std::string& bstrURLItem, long lFlags) override;
   platform::HRESULT OnSyncDelete(platform::IExStoreDispEventInfo* pEventInfo,

@@ -11,8 +11,7 @@ namespace {
 constexpr const char* kProgIds[] = {"Quarvel.QuarvelCls"};
 
 quarvel::platform::IUnknown* CreateObject(const char* progId) {
-  if (progId == nullptr ||
-      quarvel::sink::QuarvelCls::kProgId != std::string_view(progId)) {
+  if (progId == nullptr || quarvel::sink::QuarvelCls::kProgId != std::string_view(progId)) {
     return nullptr;
   }
   return new (std::nothrow) quarvel::sink::QuarvelCls();

@@ -64,7 +64,10 @@ TEST_F(QuarvelModuleLoadTest, ListsAndCreatesItsOneClass) {
 
 TEST_F(QuarvelModuleLoadTest, HidesEverythingButTheEntryPoint) {
   EXPECT_EQ(dlsym(handle_, "_ZN7quarvel4sink11ThreadStateEv"), nullptr);
-  EXPECT_EQ(dlsym(handle_, "_ZN7quarvel12ReadIniValueESt17basic_string_viewIcSt11char_traitsIcEES3_S3_RKNSt7__cxx1112basic_stringIcS2_SaIcEEE"), nullptr);
+  EXPECT_EQ(dlsym(handle_,
+                  "_ZN7quarvel12ReadIniValueESt17basic_string_viewIcSt11char_traitsIcEES3_S3_"
+                  "RKNSt7__cxx1112basic_stringIcS2_SaIcEEE"),
+            nullptr);
 }
 
 }  // namespace

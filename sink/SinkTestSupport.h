@@ -10,8 +10,8 @@
 
 #include "common/RuleFileReader.h"
 #include "platform/PlatformError.h"
-#include "sink/ItemProperties.h"
 #include "sink/DryRunStore.h"
+#include "sink/ItemProperties.h"
 #include "sink/ModuleState.h"
 #include "sink/SinkServices.h"
 #include "sink/StoreAccess.h"

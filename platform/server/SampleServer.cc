@@ -1,6 +1,5 @@
 #include "platform/server/SampleServer.h"
 
-#include "platform/server/ServerFiles.h"
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "platform/directory/SampleDirectory.h"
 #include "platform/host/HostFacts.h"
 #include "platform/metabase/Metabase.h"
+#include "platform/server/ServerFiles.h"
 #include "platform/store/PublicStore.h"
 #include "platform/store/provider/ServerConfig.h"
 
@@ -56,9 +56,9 @@ const std::vector<SampleFolder>& SampleFolders() {
 const std::vector<const char*>& ServerEntries() {
   // "store" and "journal.log" held the store of the earlier plain-file layout.
   static const std::vector<const char*> entries = {
-      "server.json", "store.db", "store.db-wal", "store.db-shm", "store",   "journal.log",
-      "complus",     "pickup",   "Queue",        "Drop",         "Badmail", "metabase.json",
-      "host.ini",    "directory.ldif"};
+      "server.json", "store.db",      "store.db-wal", "store.db-shm",  "store",
+      "journal.log", "complus",       "pickup",       "Queue",         "Drop",
+      "Badmail",     "metabase.json", "host.ini",     "directory.ldif"};
   return entries;
 }
 
@@ -108,8 +108,7 @@ void CreateSampleServer(const fs::path& root, bool replace) {
   // recipients and its identity: both person-editable text files.
   platform::host::WriteSampleHostFile(root);
   const auto facts = platform::host::SampleHostFacts();
-  platform::directory::WriteSampleDirectory(files.DirectoryFile(),
-                                            facts.computerName,
+  platform::directory::WriteSampleDirectory(files.DirectoryFile(), facts.computerName,
                                             facts.userName.value_or("Administrator"));
 }
 

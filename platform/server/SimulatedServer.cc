@@ -42,8 +42,7 @@ SimulatedServer::SimulatedServer(fs::path root) : root_(std::move(root)) {
   store_ = std::make_unique<store::PublicStore>(root_);
   session_ = std::make_unique<store::StoreSession>(
       *store_, store::ServerFacts{config_.computerName, config_.mailDomain});
-  catalog_ =
-      std::make_unique<platform::complus::ComponentCatalog>(files.CatalogFile());
+  catalog_ = std::make_unique<platform::complus::ComponentCatalog>(files.CatalogFile());
   catalog_->Load();
   host_ = std::make_unique<platform::complus::ComponentHost>(catalog_->File());
   sinks_ = std::make_unique<HostSinks>(*host_);

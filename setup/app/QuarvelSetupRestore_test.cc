@@ -64,7 +64,8 @@ class RestoreTest : public ::testing::Test {
     platform::server::CreateSampleServer(server_, false);
     platform::host::WriteSampleHostFile(server_);
     platform::directory::WriteSampleDirectory(server_ / platform::directory::kDirectoryFileName,
-                                              platform::server::kSampleComputerName, "Administrator");
+                                              platform::server::kSampleComputerName,
+                                              "Administrator");
     fs::copy_file(QUARVEL_MODULE_PATH, directory_ / "Quarvel.so");
     fs::create_directories(directory_ / "bin");
     fs::copy_file(QUARVEL_SETUP_PATH, directory_ / "bin" / "QuarvelSetup");

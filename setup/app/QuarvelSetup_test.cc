@@ -54,7 +54,8 @@ class QuarvelSetupTest : public ::testing::Test {
     platform::server::CreateSampleServer(server_, false);
     platform::host::WriteSampleHostFile(server_);
     platform::directory::WriteSampleDirectory(server_ / platform::directory::kDirectoryFileName,
-                                              platform::server::kSampleComputerName, "Administrator");
+                                              platform::server::kSampleComputerName,
+                                              "Administrator");
     // The program runs where the component file is.
     fs::copy_file(QUARVEL_MODULE_PATH, directory_ / "Quarvel.so");
     fs::create_directories(directory_ / "bin");

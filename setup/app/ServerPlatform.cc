@@ -76,11 +76,11 @@ void ServerPlatform::RegisterStoreProvider() {
   // the reason.
   PlatformError unusable(platform::kErrFail, "");
   try {
-    const auto config = store::ServerConfig::Load(platform::server::ServerFiles{root_}.ConfigFile());
+    const auto config =
+        store::ServerConfig::Load(platform::server::ServerFiles{root_}.ConfigFile());
     const fs::path database = platform::server::ServerFiles{root_}.DatabaseFile();
     if (!fs::is_regular_file(database)) {
-      throw PlatformError(platform::kErrNotFound,
-                          "no public store at " + database.string());
+      throw PlatformError(platform::kErrNotFound, "no public store at " + database.string());
     }
     store_ = std::make_unique<store::PublicStore>(root_);
     session_ = std::make_unique<store::StoreSession>(

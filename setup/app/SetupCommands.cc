@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "common/Text.h"
-#include "platform/controls/ListItem.h"
 #include "platform/PlatformError.h"
+#include "platform/controls/ListItem.h"
 #include "setup/main/ComPlusApplication.h"
 #include "setup/main/EventPriority.h"
 #include "setup/main/FolderRowState.h"

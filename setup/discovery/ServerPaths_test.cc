@@ -10,9 +10,9 @@
 #include <string>
 
 #include "platform/host/HostSystem.h"
+#include "platform/server/SampleServer.h"
 #include "platform/store/provider/ServerConfig.h"
 #include "setup/main/TestPlatform_test_support.h"
-#include "platform/server/SampleServer.h"
 
 namespace quarvel::setup {
 namespace {

@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "platform/controls/ListItem.h"
+#include "platform/server/SampleServer.h"
 #include "platform/store/PublicStore.h"
 #include "setup/main/FolderRowState.h"
 #include "setup/main/RegistrationItems.h"
 #include "setup/main/SetupProgram.h"
 #include "setup/main/TestPlatform_test_support.h"
-#include "platform/server/SampleServer.h"
 
 namespace quarvel::setup::testing {
 
@@ -36,7 +36,8 @@ inline platform::store::StorePath StorePathOf(std::initializer_list<std::string>
 
 // Where the store-wide item of the sample store lives.
 inline platform::store::StorePath StoreWideItem() {
-  return StorePathOf({"non_ipm_subtree", std::string("StoreEvents") + platform::server::kSampleStoreGuid,
+  return StorePathOf({"non_ipm_subtree",
+                      std::string("StoreEvents") + platform::server::kSampleStoreGuid,
                       "GlobalEvents", kRegistrationItemName});
 }
 

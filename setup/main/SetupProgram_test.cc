@@ -9,9 +9,9 @@
 #include <string>
 
 #include "platform/directory/DirectoryErrors.h"
+#include "platform/server/SampleServer.h"
 #include "setup/main/CommandLine.h"
 #include "setup/main/TestPlatform_test_support.h"
-#include "platform/server/SampleServer.h"
 
 namespace quarvel::setup {
 namespace {

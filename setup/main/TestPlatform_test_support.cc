@@ -14,9 +14,9 @@
 #include "platform/directory/SampleDirectory.h"
 #include "platform/host/FailingHost.h"
 #include "platform/metabase/FailingMetabaseBinder.h"
+#include "platform/server/SampleServer.h"
 #include "platform/store/provider/FailingServerDiscovery.h"
 #include "platform/store/provider/ServerConfig.h"
-#include "platform/server/SampleServer.h"
 
 namespace quarvel::setup::testing {
 
@@ -90,7 +90,9 @@ TestPlatform::~TestPlatform() {
 
 SetupPlatform TestPlatform::Bundle() {
   return SetupPlatform{
-      failingHost_ ? *failingHost_ : static_cast<host::HostSystem&>(host_), *directory_, providers_,
+      failingHost_ ? *failingHost_ : static_cast<host::HostSystem&>(host_),
+      *directory_,
+      providers_,
       failingDiscovery_ ? *failingDiscovery_ : static_cast<store::ServerDiscovery&>(discovery_),
       failingCatalog_,
       failingMetabase_ ? *failingMetabase_ : static_cast<metabase::MetabaseBinder&>(metabase_)};

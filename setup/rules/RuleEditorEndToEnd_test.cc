@@ -8,10 +8,10 @@
 #include <sstream>
 #include <string>
 
+#include "platform/server/SimulatedServer.h"
 #include "setup/rules/RuleEditorHarness_test_support.h"
 #include "tools/exsim/Delivery.h"
 #include "tools/exsim/ExsimCommands.h"
-#include "platform/server/SimulatedServer.h"
 #include "tools/quarvel-explain/ExplainCommands.h"
 
 namespace quarvel::setup {

@@ -9,12 +9,12 @@
 #include <sstream>
 #include <string>
 
+#include "platform/server/SimulatedServer.h"
 #include "setup/main/SetupProgram.h"
 #include "setup/main/TestPlatform_test_support.h"
 #include "setup/rules/RuleListHarness_test_support.h"
 #include "tools/exsim/Delivery.h"
 #include "tools/exsim/ExsimCommands.h"
-#include "platform/server/SimulatedServer.h"
 
 namespace quarvel::setup {
 namespace {

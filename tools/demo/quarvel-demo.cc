@@ -13,9 +13,9 @@
 #include "common/HeaderMatching.h"
 #include "common/Text.h"
 #include "platform/PlatformError.h"
+#include "platform/server/SimulatedServer.h"
 #include "tools/exsim/Delivery.h"
 #include "tools/exsim/MailManifest.h"
-#include "platform/server/SimulatedServer.h"
 #include "tools/exsim/SmtpCommand.h"
 #include "tools/quarvel-explain/EvalCommand.h"
 

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/server/SimulatedServer.h"
 #include "platform/store/DeliveryReceipts.h"
 #include "platform/store/events/StoreEvents.h"
-#include "platform/server/SimulatedServer.h"
 
 namespace quarvel::exsim {
 

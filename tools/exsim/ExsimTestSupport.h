@@ -12,10 +12,10 @@
 #include <string>
 
 #include "platform/PlatformError.h"
-#include "tools/exsim/Delivery.h"
-#include "tools/exsim/ExsimCommands.h"
 #include "platform/server/SampleServer.h"
 #include "platform/server/SimulatedServer.h"
+#include "tools/exsim/Delivery.h"
+#include "tools/exsim/ExsimCommands.h"
 
 namespace quarvel::exsim::testing {
 
@@ -51,7 +51,8 @@ class ServerFixture : public ::testing::Test {
 
   void InstallSink() {
     std::ostringstream out, err;
-    ASSERT_EQ(InstallComponent(*server_, "Quarvel", ModulePath().string(), out, err), 0) << err.str();
+    ASSERT_EQ(InstallComponent(*server_, "Quarvel", ModulePath().string(), out, err), 0)
+        << err.str();
   }
 
   void Register(const std::string& folder, bool storeWide = false) {
@@ -62,11 +63,10 @@ class ServerFixture : public ::testing::Test {
     ASSERT_EQ(AddRegistration(*server_, request, out, err), 0) << err.str();
   }
 
-  platform::store::SaveResult Deliver(const std::string& folder, const std::string& message,
-                                      std::optional<int> scl = std::nullopt,
-                                      platform::store::SaveKind kind =
-                                          platform::store::SaveKind::kDelivered,
-                                      const std::string& messageClass = "IPM.Note") {
+  platform::store::SaveResult Deliver(
+      const std::string& folder, const std::string& message, std::optional<int> scl = std::nullopt,
+      platform::store::SaveKind kind = platform::store::SaveKind::kDelivered,
+      const std::string& messageClass = "IPM.Note") {
     DeliveryOptions options;
     options.spamConfidenceLevel = scl;
     options.kind = kind;

@@ -31,10 +31,10 @@ TEST_F(ExsimCommandsTest, TheSampleDirectoryHoldsEveryMailEnabledFolder) {
   }
   const platform::directory::DirectoryFile directory(directory_ / "server" /
                                                      platform::directory::kDirectoryFileName);
-  const auto found = directory.Search(
-      "SELECT mail FROM 'GC://" + std::string(platform::directory::kSampleDnsHostName) +
-          "' WHERE objectCategory='publicFolder'",
-      {});
+  const auto found = directory.Search("SELECT mail FROM 'GC://" +
+                                          std::string(platform::directory::kSampleDnsHostName) +
+                                          "' WHERE objectCategory='publicFolder'",
+                                      {});
   std::set<std::string> inDirectory;
   for (const auto& row : found.rows) inDirectory.insert(row.at(0).ToString());
   EXPECT_EQ(inDirectory, inStore);

@@ -10,10 +10,10 @@
 #include <optional>
 #include <string>
 
+#include "platform/server/SimulatedServer.h"
 #include "platform/smtp/MailDelivery.h"
 #include "platform/smtp/PickupService.h"
 #include "platform/store/DeliveryReceipts.h"
-#include "platform/server/SimulatedServer.h"
 
 namespace quarvel::exsim {
 

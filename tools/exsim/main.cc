@@ -14,10 +14,10 @@
 #include <memory>
 
 #include "platform/PlatformError.h"
-#include "tools/exsim/Delivery.h"
-#include "tools/exsim/ExsimCommands.h"
 #include "platform/server/SampleServer.h"
 #include "platform/server/SimulatedServer.h"
+#include "tools/exsim/Delivery.h"
+#include "tools/exsim/ExsimCommands.h"
 #include "tools/exsim/SmtpCommand.h"
 
 namespace {

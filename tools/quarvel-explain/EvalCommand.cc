@@ -14,13 +14,13 @@
 #include "common/Text.h"
 #include "platform/PlatformError.h"
 #include "platform/events/EventFlags.h"
+#include "platform/server/SimulatedServer.h"
 #include "platform/store/MessageProperties.h"
 #include "platform/store/StoreUrl.h"
 #include "sink/CommitDecision.h"
 #include "sink/DryRunStore.h"
 #include "sink/ItemProperties.h"
 #include "sink/QuarvelModule.h"
-#include "platform/server/SimulatedServer.h"
 #include "tools/quarvel-explain/ExplainCommands.h"
 
 namespace quarvel::explain {
@@ -29,8 +29,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using sink::BeginAction;
-using sink::DryRunStore;
 using sink::CommitAction;
+using sink::DryRunStore;
 
 // Where an evaluated message is taken to arrive when no folder is named: the
 // returning-message test only needs the folder's address.

@@ -17,8 +17,8 @@ struct Comparison {
 };
 
 [[noreturn]] void Refuse(std::string_view criteria, std::string_view why) {
-  throw PlatformError(kErrInvalidArgument,
-                      "criteria not understood (" + std::string(why) + "): " + std::string(criteria));
+  throw PlatformError(kErrInvalidArgument, "criteria not understood (" + std::string(why) +
+                                               "): " + std::string(criteria));
 }
 
 class Reader {
@@ -36,7 +36,8 @@ class Reader {
     SkipBlanks();
     if (!text::StartsWithIgnoreCase(text_.substr(pos_), word)) return false;
     const auto after = pos_ + word.size();
-    if (after < text_.size() && std::isalnum(static_cast<unsigned char>(text_[after]))) return false;
+    if (after < text_.size() && std::isalnum(static_cast<unsigned char>(text_[after])))
+      return false;
     pos_ = after;
     return true;
   }
@@ -76,7 +77,8 @@ std::vector<Comparison> Parse(std::string_view criteria) {
   if (!reader.Keyword("WHERE")) Refuse(criteria, "it must start with WHERE");
   do {
     Comparison comparison;
-    if (!reader.Quoted('"', comparison.property)) Refuse(criteria, "expected a quoted property name");
+    if (!reader.Quoted('"', comparison.property))
+      Refuse(criteria, "expected a quoted property name");
     if (!reader.Char('=')) Refuse(criteria, "expected =");
     if (reader.Keyword("TRUE")) {
       comparison.value = "TRUE";
@@ -99,9 +101,9 @@ bool Holds(const Comparison& comparison, const PropertyMap& item) {
     bool actual = false;
     if (found != item.end()) {
       const auto& value = found->second;
-      actual = value.IsBoolean() ? value.ToString() == "True"
-                                 : text::EqualsIgnoreCase(value.ToString(), "true") ||
-                                       value.ToString() == "1";
+      actual = value.IsBoolean()
+                   ? value.ToString() == "True"
+                   : text::EqualsIgnoreCase(value.ToString(), "true") || value.ToString() == "1";
     }
     return actual == (comparison.value == "TRUE");
   }

@@ -74,9 +74,12 @@ TEST_F(RegistrationTest, MalformedPriorityIsReportedNotHonoured) {
 
 TEST(WantsSyncSaveTest, MethodListsAreSplitAtSemicolons) {
   Registration registration;
-  for (const auto& [methods, wanted] : std::vector<std::pair<std::string, bool>>{
-           {"onsyncsave", true}, {"OnSave; OnSyncSave", true}, {"onsave", false},
-           {"onsyncsaveX", false}, {"", false}}) {
+  for (const auto& [methods, wanted] :
+       std::vector<std::pair<std::string, bool>>{{"onsyncsave", true},
+                                                 {"OnSave; OnSyncSave", true},
+                                                 {"onsave", false},
+                                                 {"onsyncsaveX", false},
+                                                 {"", false}}) {
     registration.eventMethod = methods;
     EXPECT_EQ(WantsSyncSave(registration), wanted) << methods;
   }
