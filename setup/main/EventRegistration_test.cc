@@ -69,11 +69,11 @@ TEST_F(RegistrationTest, StoreWideRegisterAsksAPersonThenWritesTheItemAndRemarks
   ASSERT_TRUE(StoreWideItemExists());
   const std::pair<const char*, std::string> fields[] = {
       {kFieldContentClass, "urn:content-class:storeeventreg"},
-      {kFieldEventMethod, "onsyncsave"},
-      {kFieldSinkClass, "Quarvel.QuarvelCls"},
-      {kFieldMatchScope, "ANY"},
-      {kFieldCriteria, " WHERE \"DAV:ishidden\" = FALSE"},
-      {kFieldPriority, "300"},
+      {kPropEventMethod, "onsyncsave"},
+      {kPropSinkClass, "Quarvel.QuarvelCls"},
+      {kPropMatchScope, "ANY"},
+      {kPropCriteria, " WHERE \"DAV:ishidden\" = FALSE"},
+      {kPropPriority, "300"},
       {kFieldIsHidden, "True"},
   };
   for (const auto& [name, value] : fields) {
@@ -121,7 +121,7 @@ TEST_F(RegistrationTest, UnregisterOnlyDeletesAndEachRowShowsItsFolderAgain) {
 TEST_F(RegistrationTest, BatchModeReplacesTheStoreWideItemWithTheCurrentPriority) {
   SeedItem(StoreWideItem(), 7);
   RunBatch();
-  EXPECT_EQ(Property(StoreWideItem(), kFieldPriority), "65520");
+  EXPECT_EQ(Property(StoreWideItem(), kPropPriority), "65520");
   EXPECT_EQ(program_->Log().EntriesWritten(), 0);
   EXPECT_TRUE(platform_.Services().messageBoxes.empty());
 }
@@ -136,7 +136,7 @@ TEST_F(RegistrationTest, BatchModeWithAFailingStoreWideWriteKeepsTheOldItemAndRe
     platform_.FailStoreCall(call, 0, url);
     RunBatch();
     EXPECT_TRUE(StoreWideItemExists());
-    EXPECT_EQ(Property(StoreWideItem(), kFieldPriority), "7") << "the old item was touched";
+    EXPECT_EQ(Property(StoreWideItem(), kPropPriority), "7") << "the old item was touched";
     EXPECT_EQ(program_->Log().EntriesWritten(), 1) << "the exit would be clean";
     EXPECT_NE(Log().find("GlobalEvents/Quarvel.reg - ERROR: "), std::string::npos) << Log();
   }
@@ -170,7 +170,7 @@ TEST_F(RegistrationTest, ChangeCreatesAndRemovesThePendingRowsOnly) {
   EXPECT_TRUE(FolderItemExists({"Inbox"}));
   EXPECT_FALSE(FolderItemExists({"Sales"}));
   EXPECT_TRUE(FolderItemExists({"Sales", "Leads"}));
-  EXPECT_EQ(Property(testing::StorePathOf({"Inbox", kRegistrationItemName}), kFieldMatchScope),
+  EXPECT_EQ(Property(testing::StorePathOf({"Inbox", kRegistrationItemName}), kPropMatchScope),
             "SHALLOW");
   EXPECT_EQ(Seen("Inbox"), (FolderRow{"Inbox", "checked", true, false}));
   EXPECT_EQ(Seen("Sales"), (FolderRow{"Sales", "unchecked", false, false}));

@@ -93,12 +93,12 @@ class RegistrationHarness : public ::testing::Test {
     Store().WriteItem(
         item, "",
         {{kFieldContentClass, platform::ado::Variant(kRegistrationContentClass)},
-         {kFieldEventMethod, platform::ado::Variant(kRegistrationEventMethod)},
-         {kFieldSinkClass, platform::ado::Variant(kRegistrationSinkClass)},
-         {kFieldMatchScope, platform::ado::Variant(item == StoreWideItem() ? kMatchScopeStoreWide
-                                                                           : kMatchScopeFolder)},
-         {kFieldCriteria, platform::ado::Variant(kRegistrationCriteria)},
-         {kFieldPriority, platform::ado::Variant(std::to_string(priority))},
+         {kPropEventMethod, platform::ado::Variant(kRegistrationEventMethod)},
+         {kPropSinkClass, platform::ado::Variant(kRegistrationSinkClass)},
+         {kPropMatchScope, platform::ado::Variant(item == StoreWideItem() ? kMatchScopeStoreWide
+                                                                          : kMatchScopeFolder)},
+         {kPropCriteria, platform::ado::Variant(kRegistrationCriteria)},
+         {kPropPriority, platform::ado::Variant(std::to_string(priority))},
          {kFieldIsHidden, platform::ado::Variant(true)}});
   }
   void SeedFolderItem(std::initializer_list<std::string> folder) {

@@ -77,11 +77,11 @@ std::string RegistrationItems::CreateRegistrationItem(
                   ado::adDelayFetchFields, "", "");
       ado::Fields& fields = record.GetFields();
       fields.SetValue(kFieldContentClass, kRegistrationContentClass);
-      fields.SetValue(kFieldEventMethod, eventMethod);
-      fields.SetValue(kFieldSinkClass, sinkClass);
-      fields.SetValue(kFieldMatchScope, matchScope);
-      fields.SetValue(kFieldCriteria, criteria);
-      fields.SetValue(kFieldPriority, std::to_string(*number));
+      fields.SetValue(kPropEventMethod, eventMethod);
+      fields.SetValue(kPropSinkClass, sinkClass);
+      fields.SetValue(kPropMatchScope, matchScope);
+      fields.SetValue(kPropCriteria, criteria);
+      fields.SetValue(kPropPriority, std::to_string(*number));
       fields.SetValue(kFieldIsHidden, true);
       fields.Update();
       record.Close();

@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/events/RegistrationSchema.h"
 #include "setup/main/SetupContext.h"
 
 namespace quarvel::setup {
@@ -36,18 +37,14 @@ inline constexpr const char* kRegistrationCriteria = " WHERE \"DAV:ishidden\" = 
 
 // The fields of a registration item, in the order they are written.
 inline constexpr const char* kFieldContentClass = "DAV:contentclass";
-inline constexpr const char* kFieldEventMethod =
-    "http://schemas.microsoft.com/exchange/events/EventMethod";
-inline constexpr const char* kFieldSinkClass =
-    "http://schemas.microsoft.com/exchange/events/SinkClass";
-inline constexpr const char* kFieldMatchScope =
-    "http://schemas.microsoft.com/exchange/events/MatchScope";
-inline constexpr const char* kFieldCriteria =
-    "http://schemas.microsoft.com/exchange/events/criteria";
-inline constexpr const char* kFieldPriority =
-    "http://schemas.microsoft.com/exchange/events/priority";
 inline constexpr const char* kFieldIsHidden = "DAV:ishidden";
-inline constexpr const char* kRegistrationContentClass = "urn:content-class:storeeventreg";
+// The schema's own names for the rest, from the platform.
+using platform::kPropCriteria;
+using platform::kPropEventMethod;
+using platform::kPropMatchScope;
+using platform::kPropPriority;
+using platform::kPropSinkClass;
+using platform::kRegistrationContentClass;
 
 // base + "/" + first (if any) + "/" + second (if any).
 [[nodiscard]] std::string RegistrationUrl(const std::string& base, const std::string& first,

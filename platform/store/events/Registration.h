@@ -16,21 +16,17 @@
 #include <string>
 #include <vector>
 
+#include "platform/events/RegistrationSchema.h"
 #include "platform/store/PublicStore.h"
 
 namespace quarvel::platform::store {
 
-inline constexpr const char* kPropEventMethod =
-    "http://schemas.microsoft.com/exchange/events/EventMethod";
-inline constexpr const char* kPropSinkClass =
-    "http://schemas.microsoft.com/exchange/events/SinkClass";
-inline constexpr const char* kPropMatchScope =
-    "http://schemas.microsoft.com/exchange/events/MatchScope";
-inline constexpr const char* kPropCriteria =
-    "http://schemas.microsoft.com/exchange/events/criteria";
-inline constexpr const char* kPropPriority =
-    "http://schemas.microsoft.com/exchange/events/priority";
-inline constexpr const char* kRegistrationContentClass = "urn:content-class:storeeventreg";
+using platform::kPropCriteria;
+using platform::kPropEventMethod;
+using platform::kPropMatchScope;
+using platform::kPropPriority;
+using platform::kPropSinkClass;
+using platform::kRegistrationContentClass;
 
 struct Registration {
   StorePath item;           // where the registration item lives
