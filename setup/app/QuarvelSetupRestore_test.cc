@@ -13,11 +13,8 @@
 #include <sstream>
 #include <string>
 
-#include "platform/directory/DirectoryFile.h"
-#include "platform/directory/SampleDirectory.h"
-#include "platform/host/HostFacts.h"
-#include "platform/server/SampleServer.h"
 #include "platform/server/SimulatedServer.h"
+#include "setup/app/SetupProcessTest_test_support.h"
 
 namespace quarvel::setup {
 namespace {
@@ -25,6 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 namespace store = platform::store;
 namespace ado = platform::ado;
+using testing::RunResult;
 
 constexpr const char* kStoreRoot = "file://./backofficestorage/example.com/Public Folders/";
 constexpr const char* kMark = "Originally delivered to";
@@ -45,30 +43,12 @@ const std::map<std::string, std::string> kMail = {
     {"clean.eml", "From: d@example.net\r\nTo: inbox@example.com\r\nSubject: lunch\r\n\r\nOK"},
 };
 
-struct RunResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
 // Everything of one folder: item name -> message and properties.
 using FolderState = std::map<std::string, std::pair<std::string, store::PropertyMap>>;
 
-class RestoreTest : public ::testing::Test {
+class RestoreTest : public testing::SetupProcessTest {
  protected:
   RestoreTest() {
-    std::string pattern = (fs::temp_directory_path() / "quarvel_restore.XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    directory_ = pattern;
-    server_ = directory_ / "server";
-    platform::server::CreateSampleServer(server_, false);
-    platform::host::WriteSampleHostFile(server_);
-    platform::directory::WriteSampleDirectory(server_ / platform::directory::kDirectoryFileName,
-                                              platform::server::kSampleComputerName,
-                                              "Administrator");
-    fs::copy_file(QUARVEL_MODULE_PATH, directory_ / "Quarvel.so");
-    fs::create_directories(directory_ / "bin");
-    fs::copy_file(QUARVEL_SETUP_PATH, directory_ / "bin" / "QuarvelSetup");
     // The sink's rules: both forms of a move target.
     std::ofstream(directory_ / "Quarvel.ini")
         << "[Quarvel RuleSet1]\n"
@@ -81,30 +61,8 @@ class RestoreTest : public ::testing::Test {
       std::ofstream(directory_ / name, std::ios::binary) << message;
     }
   }
-  ~RestoreTest() override {
-    std::error_code ignored;
-    fs::remove_all(directory_, ignored);
-  }
-
-  RunResult Run(const std::string& arguments, bool setup = true) {
-    const fs::path out = directory_ / "out.txt";
-    const fs::path err = directory_ / "err.txt";
-    const std::string program =
-        setup ? (directory_ / "bin" / "QuarvelSetup").string() : std::string(EXSIM_PATH);
-    const std::string command = "cd '" + directory_.string() + "' && env -u COMPUTERNAME " +
-                                "EXSIM_ROOT='" + server_.string() + "' '" + program + "' " +
-                                arguments + " </dev/null >'" + out.string() + "' 2>'" +
-                                err.string() + "'";
-    RunResult run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = Read(out);
-    run.err = Read(err);
-    return run;
-  }
-
-  RunResult Setup(const std::string& arguments) { return Run(arguments, true); }
-  RunResult Exsim(const std::string& arguments) { return Run(arguments, false); }
+  RunResult Setup(const std::string& arguments) { return RunSetup(arguments); }
+  RunResult Exsim(const std::string& arguments) { return RunSetup(arguments, "", "", EXSIM_PATH); }
 
   void InstallAndDeliver() {
     ASSERT_EQ(Setup("--install").status, 0);
@@ -116,13 +74,6 @@ class RestoreTest : public ::testing::Test {
       const RunResult run = Exsim(std::string("deliver --to '") + to + "' " + files);
       ASSERT_EQ(run.status, 0) << run.err;
     }
-  }
-
-  static std::string Read(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
   }
 
   FolderState Folder(const std::string& path) {
@@ -166,9 +117,6 @@ class RestoreTest : public ::testing::Test {
     server.Store().WriteItem(server.ResolveFolder("Junk Mail").Child(name),
                              "Subject: " + name + "\r\n\r\nbody " + name, properties);
   }
-
-  fs::path directory_;
-  fs::path server_;
 };
 
 TEST_F(RestoreTest, MovedMailGoesBackByteExactWithoutAStoreEvent) {

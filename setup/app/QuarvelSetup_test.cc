@@ -20,15 +20,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/directory/DirectoryFile.h"
-#include "platform/directory/SampleDirectory.h"
-#include "platform/host/HostFacts.h"
 #include "platform/server/SampleServer.h"
+#include "setup/app/SetupProcessTest_test_support.h"
 
 namespace quarvel::setup {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::RunResult;
 
 constexpr const char* kNotInstalled = "COM+ object \"Quarvel\" is not installed.\n";
 constexpr const char* kInstalledAsService =
@@ -38,65 +37,9 @@ constexpr const char* kStatusNotInstalled =
 constexpr const char* kStatusNoRules = "Status: stopped. Reason: no rules.\n";
 constexpr const char* kSecret = "s3cr3t Pa55w0rd";
 
-struct RunResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-class QuarvelSetupTest : public ::testing::Test {
+class QuarvelSetupTest : public testing::SetupProcessTest {
  protected:
-  QuarvelSetupTest() {
-    std::string pattern = (fs::temp_directory_path() / "quarvel_setup.XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    directory_ = pattern;
-    server_ = directory_ / "server";
-    platform::server::CreateSampleServer(server_, false);
-    platform::host::WriteSampleHostFile(server_);
-    platform::directory::WriteSampleDirectory(server_ / platform::directory::kDirectoryFileName,
-                                              platform::server::kSampleComputerName,
-                                              "Administrator");
-    // The program runs where the component file is.
-    fs::copy_file(QUARVEL_MODULE_PATH, directory_ / "Quarvel.so");
-    fs::create_directories(directory_ / "bin");
-    fs::copy_file(QUARVEL_SETUP_PATH, Program());
-  }
-  ~QuarvelSetupTest() override {
-    std::error_code ignored;
-    fs::remove_all(directory_, ignored);
-  }
-
-  fs::path Program() const { return directory_ / "bin" / "QuarvelSetup"; }
   fs::path RuleFile() const { return directory_ / "bin" / "Quarvel.ini"; }
-
-  // Runs the test's QuarvelSetup (or `program`) with `arguments` (shell
-  // words), the server given by EXSIM_ROOT, in the temporary directory, with
-  // `input` on standard input.
-  RunResult RunSetup(const std::string& arguments, const std::string& environment = "",
-                     const std::string& input = "", const std::string& program = "") {
-    const fs::path out = directory_ / "out.txt";
-    const fs::path err = directory_ / "err.txt";
-    const fs::path in = directory_ / "in.txt";
-    std::ofstream(in) << input;
-    const std::string command = "cd '" + directory_.string() + "' && env -u COMPUTERNAME " +
-                                "EXSIM_ROOT='" + server_.string() + "' " + environment + " '" +
-                                (program.empty() ? Program().string() : program) + "' " +
-                                arguments + " <'" + in.string() + "' >'" + out.string() + "' 2>'" +
-                                err.string() + "'";
-    RunResult run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = Read(out);
-    run.err = Read(err);
-    return run;
-  }
-
-  static std::string Read(const fs::path& file) {
-    std::ifstream in(file);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
 
   // Whether a line of `table` begins with parts[0] and holds the other parts in order.
   static bool HasRow(const std::string& table, const std::vector<std::string>& parts) {
@@ -117,9 +60,6 @@ class QuarvelSetupTest : public ::testing::Test {
     }
     return false;
   }
-
-  fs::path directory_;
-  fs::path server_;
 };
 
 TEST_F(QuarvelSetupTest, BatchModeRunsCleanOnTheSampleServer) {
