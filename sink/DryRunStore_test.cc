@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/ErrorOf_test_support.h"
 #include "platform/PlatformError.h"
 #include "sink/ItemProperties.h"
 
@@ -16,14 +17,7 @@ namespace {
 const std::string kUrl = "file://./backofficestorage/example.com/Public Folders/Inbox/1.eml";
 const std::string kMark(kMoveTo);
 
-int ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const platform::PlatformError& error) {
-    return error.Number();
-  }
-  return 0;
-}
+using platform::ErrorOf;
 
 std::string Chars(std::size_t count, const std::string& one) {
   std::string text;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ErrorOf_test_support.h"
 #include "platform/PlatformError.h"
 #include "platform/ado/AdoErrors.h"
 #include "platform/ado/Command.h"
@@ -20,16 +21,6 @@ namespace {
 using testing::FakeRegistry;
 using testing::ProviderLog;
 using Calls = std::vector<std::string>;
-
-// Runs `action` and returns the PlatformError number it threw, or 0.
-int ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const PlatformError& error) {
-    return error.Number();
-  }
-  return 0;
-}
 
 // ---------------------------------------------------------------------------
 // Providers by name

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ErrorOf_test_support.h"
 #include "platform/PlatformError.h"
 #include "platform/ado/AdoErrors.h"
 #include "platform/ado/Connection.h"
@@ -16,15 +17,6 @@ namespace {
 
 using testing::FakeRegistry;
 using testing::ProviderLog;
-
-int ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const PlatformError& error) {
-    return error.Number();
-  }
-  return 0;
-}
 
 Rowset TwoFolders() {
   return Rowset{{"DAV:displayname", "DAV:hassubs"},

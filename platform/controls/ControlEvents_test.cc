@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ErrorOf_test_support.h"
 #include "platform/PlatformError.h"
 #include "platform/controls/ComboBox.h"
 #include "platform/controls/CommandButton.h"
@@ -20,17 +21,6 @@
 
 namespace quarvel::platform::controls {
 namespace {
-
-// Runs `action` and returns the error number it threw, or 0.
-template <class Action>
-int ErrorOf(Action action) {
-  try {
-    action();
-  } catch (const PlatformError& e) {
-    return e.Number();
-  }
-  return 0;
-}
 
 // A form with a log of the events its controls raise.
 class ControlEventsTest : public ::testing::Test {

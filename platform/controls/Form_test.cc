@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ErrorOf_test_support.h"
 #include "platform/PlatformError.h"
 #include "platform/controls/CommandButton.h"
 #include "platform/controls/ControlErrors.h"
@@ -18,16 +19,6 @@
 
 namespace quarvel::platform::controls {
 namespace {
-
-template <class Action>
-int ErrorOf(Action action) {
-  try {
-    action();
-  } catch (const PlatformError& e) {
-    return e.Number();
-  }
-  return 0;
-}
 
 class FormTest : public ::testing::Test {
  protected:

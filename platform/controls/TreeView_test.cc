@@ -6,22 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/ErrorOf_test_support.h"
 #include "platform/PlatformError.h"
 #include "platform/controls/ControlErrors.h"
 #include "platform/controls/Form.h"
 
 namespace quarvel::platform::controls {
 namespace {
-
-template <class Action>
-int ErrorOf(Action action) {
-  try {
-    action();
-  } catch (const PlatformError& e) {
-    return e.Number();
-  }
-  return 0;
-}
 
 // Public/ A/ A1/ A1x, Public/ A/ A2, Public/ B
 class TreeViewTest : public ::testing::Test {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ErrorOf_test_support.h"
 #include "platform/PlatformError.h"
 #include "platform/ado/AdoErrors.h"
 #include "platform/ado/Command.h"
@@ -63,15 +64,6 @@ mail: bob@example.com
 )";
 
 constexpr const char* kFrom = " FROM 'GC://dc01.example.com'";
-
-int ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const PlatformError& error) {
-    return error.Number();
-  }
-  return 0;
-}
 
 std::shared_ptr<const Directory> Sample() {
   return std::make_shared<const Directory>(Directory::FromLdif(kLdif, "test.ldif"));

@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/ErrorOf_test_support.h"
 #include "platform/PlatformError.h"
 #include "platform/host/FailingHost.h"
 #include "platform/host/InMemoryHost.h"
@@ -23,15 +24,6 @@ namespace quarvel::platform::host {
 namespace {
 
 namespace fs = std::filesystem;
-
-int ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const PlatformError& error) {
-    return error.Number();
-  }
-  return 0;
-}
 
 // Sets an environment variable for one test and puts the old value back.
 class ScopedEnvironment {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 
+#include "platform/ErrorOf_test_support.h"
 #include "platform/ado/Record.h"
 #include "platform/ado/Stream.h"
 #include "platform/cdo/Message.h"
@@ -59,15 +60,6 @@ class ScriptedSinks : public SinkFactory {
   ScriptedSink::Phase commit;
   std::vector<long> seen;  // the flags of every call
 };
-
-int ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const PlatformError& error) {
-    return error.Number();
-  }
-  return 0;
-}
 
 class StoreEventsTest : public ::testing::Test {
  protected:

@@ -21,6 +21,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/ErrorOf_test_support.h"
 #include "platform/PlatformError.h"
 #include "platform/ado/ProviderRegistry.h"
 #include "platform/store/PublicStore.h"
@@ -70,15 +71,7 @@ inline std::string UrlDecode(const std::string& text) {
   return out;
 }
 
-// The PlatformError number `action` throws, or 0.
-inline int ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const PlatformError& error) {
-    return error.Number();
-  }
-  return 0;
-}
+using platform::ErrorOf;
 
 class StoreFixture : public ::testing::Test {
  protected:
